@@ -1,0 +1,68 @@
+// The transaction engine: one command through the plug-in and the current port,
+// timed, with its lines in the traffic log.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+#include "quillard/protocol_api.h"
+
+class CxBasePort;
+
+// Where a transaction's log lines and messages go: the window, or a test.
+class TransactionSink {
+public:
+    virtual ~TransactionSink() = default;
+    virtual void AppendLog(const std::string& line) = 0;
+    // A modal message with an OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+};
+
+// Results of Transact.
+enum TransactResult : int {
+    kTransactOk = 0,
+    kTransactCheckFailed = -2,
+    kTransactWrapFailed = -3,  // also: a command text the work buffer cannot hold
+    kTransactNoData = -5,      // no reply, or a reply longer than the bytes read
+    kTransactWriteFailed = -6,
+    kTransactPortNotOpen = -7,
+    kTransactNoProtocol = -8,
+};
+
+class TransactionEngine {
+public:
+    static constexpr std::size_t kBufferSize = 4096;  // work buffer, frame buffer
+    static constexpr unsigned long kReadLength = 1024;
+    static constexpr unsigned long kDefaultReplyTimeout = 200;  // for a row time-out of 0
+    static constexpr unsigned long kDefaultCharTimeout = 30;
+
+    explicit TransactionEngine(TransactionSink& sink) : m_sink(sink) {}
+
+    // Sends `length` characters of command text and logs the outcome; returns a
+    // TransactResult. `replyTimeout` is the row's time-out in ms, 0 meaning 200.
+    int Transact(const char* text, int length, unsigned long replyTimeout);
+
+    // The open port every transaction uses, or none.
+    void SetCurrentPort(CxBasePort* port) { m_pCurPort.store(port); }
+    CxBasePort* GetCurrentPort() const { return m_pCurPort.load(); }
+
+    void SetProtocolApi(const ProtocolApi& api) { m_api = api; }
+    const ProtocolApi& GetProtocolApi() const { return m_api; }
+
+    // The silence that ends a reply, in ms.
+    void SetCharTimeout(unsigned long ms) { m_nCharTimeout.store(ms); }
+    unsigned long GetCharTimeout() const { return m_nCharTimeout.load(); }
+
+private:
+    // Logs `format` (an IN line) and the separator, and returns `result`.
+    int FinishIn(const char* format, int milliseconds, int result);
+
+    TransactionSink& m_sink;
+    std::atomic<CxBasePort*> m_pCurPort{nullptr};
+    ProtocolApi m_api;
+    std::atomic<unsigned long> m_nCharTimeout{kDefaultCharTimeout};
+
+    unsigned char m_work[kBufferSize];        // the command text, then the unwrapped reply
+    char m_szHex[3 * kBufferSize + 1] = {};  // the rendering of the frame, then of the reply
+};

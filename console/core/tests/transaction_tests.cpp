@@ -1,0 +1,283 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fake_port.h"
+#include "quillard/log_texts.h"
+#include "quillard/traffic_log.h"
+#include "quillard/transaction.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// A plug-in whose behaviour each test sets: wrap as Corvane does unless told
+// otherwise, unwrap copies unless told to claim another length, check returns
+// what it is told.
+struct PluginScript {
+    int wrapResult = 1;
+    int forcedFrameLength = -1000;  // -1000: the real length
+    int forcedReplyLength = -1000;
+    int checkResult = 0;
+    int unwrapCalls = 0;
+    int checkCalls = 0;
+    std::vector<unsigned char> checked;
+};
+PluginScript g_plugin;
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return 0;
+}
+
+int FakeWrap(const char* text, int length, unsigned char* frame, int* frameLength)
+{
+    int n = 0;
+    for (; n < *frameLength && 2 * n + 1 < length; ++n)
+        frame[n] = static_cast<unsigned char>(HexValue(text[2 * n]) << 4 | HexValue(text[2 * n + 1]));
+    *frameLength = g_plugin.forcedFrameLength == -1000 ? n : g_plugin.forcedFrameLength;
+    return g_plugin.wrapResult;
+}
+
+int FakeUnwrap(const unsigned char* raw, int length, unsigned char* reply, int* replyLength)
+{
+    ++g_plugin.unwrapCalls;
+    std::memcpy(reply, raw, static_cast<std::size_t>(length));
+    *replyLength = g_plugin.forcedReplyLength == -1000 ? length : g_plugin.forcedReplyLength;
+    return 1;
+}
+
+int FakeCheck(const unsigned char* reply, int length)
+{
+    ++g_plugin.checkCalls;
+    g_plugin.checked.assign(reply, reply + length);
+    return g_plugin.checkResult;
+}
+
+class RecordingSink : public TransactionSink {
+public:
+    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    std::vector<std::string> log;
+    std::vector<std::string> messages;
+};
+
+class TransactTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_plugin = PluginScript{};
+        engine.SetProtocolApi({FakeWrap, FakeUnwrap, FakeCheck});
+        engine.SetCurrentPort(&port);
+    }
+    int Send(const std::string& text, unsigned long timeout = 500)
+    {
+        return engine.Transact(text.data(), static_cast<int>(text.size()), timeout);
+    }
+    // The log with the round-trip figure blanked, which a test cannot know.
+    std::vector<std::string> LogWithoutTimes() const
+    {
+        std::vector<std::string> lines = sink.log;
+        for (std::string& line : lines) {
+            const auto at = line.find("use ");
+            if (at != std::string::npos) line.replace(at + 4, 6, "     T");
+        }
+        return lines;
+    }
+
+    RecordingSink sink;
+    FakePort port;
+    TransactionEngine engine{sink};
+};
+
+const std::string kSep = log_texts::kSeparator;
+
+TEST_F(TransactTest, RefusesWithoutAnOpenPort)
+{
+    engine.SetCurrentPort(nullptr);
+    EXPECT_EQ(Send("0102"), -7);
+    port.open = 0;
+    engine.SetCurrentPort(&port);
+    EXPECT_EQ(Send("0102"), -7);
+    EXPECT_THAT(sink.messages, ElementsAre("Ports are not open!", "Ports are not open!"));
+    EXPECT_THAT(sink.log, IsEmpty());
+    EXPECT_THAT(port.calls, ElementsAre("IsOpen"));
+}
+
+TEST_F(TransactTest, RefusesWithoutEveryPluginEntryPoint)
+{
+    const ProtocolApi partial[] = {
+        {nullptr, FakeUnwrap, FakeCheck},
+        {FakeWrap, nullptr, FakeCheck},
+        {FakeWrap, FakeUnwrap, nullptr},
+    };
+    for (const ProtocolApi& api : partial) {
+        engine.SetProtocolApi(api);
+        EXPECT_EQ(Send("0102"), -8);
+    }
+    EXPECT_THAT(sink.messages, ElementsAre("Protocol library load error!",
+                                           "Protocol library load error!",
+                                           "Protocol library load error!"));
+    EXPECT_THAT(sink.log, IsEmpty());
+}
+
+TEST_F(TransactTest, OutcomesAndTheirLogLines)
+{
+    struct Case {
+        const char* name;
+        std::vector<unsigned char> reply;
+        int checkResult;
+        int forcedReplyLength;
+        int result;
+        std::string inLine;
+        int checkCalls;
+    };
+    const Case cases[] = {
+        {"valid", {0x90, 0x00}, 0, -1000, 0, "  IN│ SUCCESS│use      Tms│ 90 00 ", 1},
+        {"length error", {0x90, 0x00}, 2, -1000, -2, "  IN│ LEN ERR│use      Tms│ 90 00 ", 1},
+        {"bcc error", {0xAB}, 3, -1000, -2, "  IN│ BCC ERR│use      Tms│ AB ", 1},
+        {"no definition", {0x01, 0x02, 0x03}, 7, -1000, -2, "  IN│  NO DEF│use      Tms│ 01 02 03 ", 1},
+        {"negative check", {0x01}, -1, -1000, -2, "  IN│  NO DEF│use      Tms│ 01 ", 1},
+        {"no reply", {}, 0, -1000, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
+        {"unwrap yields nothing", {0x55}, 0, 0, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
+        {"unwrap claims more", {0x55, 0x66}, 0, 3, -5, "  IN│ LEN ERR│use      Tms│ ...", 0},
+        {"unwrap claims negative", {0x55}, 0, -1, -5, "  IN│ LEN ERR│use      Tms│ ...", 0},
+        {"unwrap gives fewer", {0x55, 0x66}, 0, 1, 0, "  IN│ SUCCESS│use      Tms│ 55 ", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        sink = RecordingSink{};
+        port.reply = c.reply;
+        g_plugin.checkResult = c.checkResult;
+        g_plugin.forcedReplyLength = c.forcedReplyLength;
+
+        EXPECT_EQ(Send("0102A0FF"), c.result);
+        EXPECT_THAT(LogWithoutTimes(),
+                    ElementsAre(" OUT│ SUCCESS│            │ 01 02 A0 FF ", c.inLine, kSep));
+        EXPECT_EQ(g_plugin.unwrapCalls, c.reply.empty() ? 0 : 1);
+        EXPECT_EQ(g_plugin.checkCalls, c.checkCalls);
+        EXPECT_THAT(sink.messages, IsEmpty());
+    }
+}
+
+TEST_F(TransactTest, CheckJudgesTheUnwrappedReply)
+{
+    port.reply = {0x90, 0x00, 0x11};
+    g_plugin.forcedReplyLength = 2;
+    EXPECT_EQ(Send("00"), 0);
+    EXPECT_THAT(g_plugin.checked, ElementsAre(0x90, 0x00));
+}
+
+TEST_F(TransactTest, UsesThePortInOrder)
+{
+    port.reply = {0x90, 0x00};
+    engine.SetCharTimeout(45);
+    EXPECT_EQ(Send("0102", 0), 0);
+    EXPECT_THAT(port.calls, ElementsAre("IsOpen", "SetTimeouts(200,45)", "Purge", "Write(2)",
+                                        "Read(1024)", "Purge"));
+    EXPECT_THAT(port.written, ElementsAre(0x01, 0x02));
+
+    port.calls.clear();
+    EXPECT_EQ(Send("0102", 1500), 0);
+    EXPECT_EQ(port.calls[1], "SetTimeouts(1500,45)");
+}
+
+TEST_F(TransactTest, FailedWriteIsLoggedAndNothingIsRead)
+{
+    port.writeFails = true;
+    EXPECT_EQ(Send("0102"), -6);
+    EXPECT_THAT(sink.log, ElementsAre(" OUT│WRIT ERR│            │ 01 02 ", kSep));
+    EXPECT_THAT(port.calls, ElementsAre("IsOpen", "SetTimeouts(500,30)", "Purge", "Write(2)"));
+
+    // An empty frame ends the same way, its data column empty.
+    sink.log.clear();
+    g_plugin.forcedFrameLength = 0;
+    EXPECT_EQ(Send("0102"), -6);
+    EXPECT_THAT(sink.log, ElementsAre(" OUT│WRIT ERR│            │ ", kSep));
+}
+
+TEST_F(TransactTest, FrameThatCannotBeTrustedIsNeverSent)
+{
+    struct Case {
+        const char* name;
+        int wrapResult;
+        int forcedFrameLength;
+    };
+    const Case cases[] = {
+        {"wrap failed", 0, -1000},
+        {"negative frame length", 1, -1},
+        {"frame length above the capacity", 1, 4097},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_plugin.wrapResult = c.wrapResult;
+        g_plugin.forcedFrameLength = c.forcedFrameLength;
+        port.calls.clear();
+        EXPECT_EQ(Send("0102"), -3);
+        EXPECT_THAT(port.calls, ElementsAre("IsOpen", "SetTimeouts(500,30)"));
+    }
+    EXPECT_THAT(sink.log, IsEmpty());
+    EXPECT_THAT(sink.messages, IsEmpty());
+}
+
+TEST_F(TransactTest, CommandTextLongerThanTheWorkBufferIsRefused)
+{
+    port.reply = {0x01};
+    const std::string longest(4096, 'A');
+    EXPECT_EQ(Send(longest), 0);
+    EXPECT_EQ(port.written.size(), 2048u);
+
+    port.calls.clear();
+    EXPECT_EQ(Send(longest + "B"), -3);
+    EXPECT_EQ(engine.Transact("00", -1, 0), -3);
+    EXPECT_THAT(port.calls, ElementsAre("IsOpen", "IsOpen"));
+}
+
+TEST_F(TransactTest, LargestReplyIsRenderedWhole)
+{
+    port.reply.assign(1024, 0xA5);
+    EXPECT_EQ(Send("00"), 0);
+    std::string expected = "  IN│ SUCCESS│use      Tms│ ";
+    for (int i = 0; i < 1024; ++i) expected += "A5 ";
+    EXPECT_EQ(LogWithoutTimes()[1], expected);
+}
+
+TEST_F(TransactTest, RoundTripCoversTheWaitForTheReply)
+{
+    port.readDelay = std::chrono::milliseconds(60);
+    EXPECT_EQ(Send("00"), -5);
+    const std::string& in = sink.log[1];
+    const int ms = std::stoi(in.substr(in.find("use ") + 4, 6));
+    EXPECT_GE(ms, 60);
+    EXPECT_LT(ms, 5000);
+    EXPECT_EQ(in.substr(in.find("use "), 12).size(), 12u);  // "use %6dms"
+}
+
+TEST(LogTexts, SeparatorIsNinetyThreeCharacters)
+{
+    const std::string sep = log_texts::kSeparator;
+    EXPECT_EQ(CountUtf8Chars(sep), 93u);
+    EXPECT_EQ(sep.find("┼"), 2 * std::strlen("─"));
+}
+
+TEST(LogTexts, HexRendering)
+{
+    const unsigned char bytes[] = {0x00, 0x0A, 0xFF, 0x7F};
+    char out[3 * 4 + 1];
+    EXPECT_EQ(RenderHex(bytes, 4, out), 12u);
+    EXPECT_STREQ(out, "00 0A FF 7F ");
+    EXPECT_EQ(RenderHex(bytes, 0, out), 0u);
+    EXPECT_STREQ(out, "");
+    EXPECT_EQ(FormatLogLine(log_texts::kInSuccess, "90 00 ", 1234567),
+              "  IN│ SUCCESS│use 1234567ms│ 90 00 ");
+    EXPECT_EQ(FormatLogLine(log_texts::kInNoData, {}, 7), "  IN│ NO DATA│use      7ms│ ...");
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+#include "quillard/transaction.h"
+
+#include <chrono>
+#include <cstring>
+#include <string_view>
+
+#include "hollet/CxBasePort.h"
+#include "quillard/log_texts.h"
+
+namespace {
+
+// Whole milliseconds between two stamps of a monotonic clock, so that a reply
+// around midnight or across a clock change is still timed right.
+int ElapsedMilliseconds(std::chrono::steady_clock::time_point start,
+                        std::chrono::steady_clock::time_point end)
+{
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count());
+}
+
+}  // namespace
+
+int TransactionEngine::FinishIn(const char* format, int milliseconds, int result)
+{
+    m_sink.AppendLog(FormatLogLine(format, m_szHex, milliseconds));
+    m_sink.AppendLog(log_texts::kSeparator);
+    return result;
+}
+
+int TransactionEngine::Transact(const char* text, int length, unsigned long replyTimeout)
+{
+    CxBasePort* port = m_pCurPort.load();
+    if (!port || !port->IsOpen()) {
+        m_sink.ShowMessage(log_texts::kPortsNotOpen);
+        return kTransactPortNotOpen;
+    }
+    const ProtocolApi api = m_api;
+    if (!api.IsBound()) {
+        m_sink.ShowMessage(log_texts::kProtocolLoadError);
+        return kTransactNoProtocol;
+    }
+    // A text the work buffer cannot hold is refused before anything is sent,
+    // as a frame that could not be built.
+    if (length < 0 || static_cast<std::size_t>(length) > kBufferSize || (length > 0 && !text))
+        return kTransactWrapFailed;
+    if (length > 0) std::memcpy(m_work, text, static_cast<std::size_t>(length));
+
+    port->SetTimeouts(replyTimeout == 0 ? kDefaultReplyTimeout : replyTimeout,
+                      m_nCharTimeout.load());
+
+    unsigned char frame[kBufferSize];
+    int frameLength = static_cast<int>(kBufferSize);
+    if (!api.PCToReader(reinterpret_cast<const char*>(m_work), length, frame, &frameLength))
+        return kTransactWrapFailed;
+    // A plug-in that claims a frame it cannot have written is not trusted with
+    // the port.
+    if (frameLength < 0 || static_cast<std::size_t>(frameLength) > kBufferSize)
+        return kTransactWrapFailed;
+
+    const std::size_t hexLength =
+        RenderHex(frame, static_cast<std::size_t>(frameLength), m_szHex);
+    std::string outLine =
+        FormatLogLine(log_texts::kOutSuccess, std::string_view(m_szHex, hexLength));
+
+    port->Purge();
+    const auto start = std::chrono::steady_clock::now();
+
+    if (port->Write(frame, static_cast<unsigned long>(frameLength)) == 0) {
+        m_sink.AppendLog(
+            FormatLogLine(log_texts::kOutWriteError, std::string_view(m_szHex, hexLength)));
+        m_sink.AppendLog(log_texts::kSeparator);
+        return kTransactWriteFailed;
+    }
+    m_sink.AppendLog(outLine);
+
+    int replyLength = 0;
+    unsigned long count = port->Read(frame, kReadLength);
+    if (count > kReadLength) count = kReadLength;  // a port never delivers more than asked
+    if (count > 0)
+        api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
+
+    port->Purge();
+    const int milliseconds = ElapsedMilliseconds(start, std::chrono::steady_clock::now());
+
+    if (replyLength == 0) return FinishIn(log_texts::kInNoData, milliseconds, kTransactNoData);
+    // A reply longer than the bytes read, or of a negative length, is not shown.
+    if (replyLength < 0 || static_cast<unsigned long>(replyLength) > count)
+        return FinishIn(log_texts::kInLengthErrorNoData, milliseconds, kTransactNoData);
+
+    RenderHex(m_work, static_cast<std::size_t>(replyLength), m_szHex);
+    switch (api.CheckData(m_work, replyLength)) {
+        case TLX_CHECK_OK:
+            return FinishIn(log_texts::kInSuccess, milliseconds, kTransactOk);
+        case TLX_CHECK_LENGTH_ERROR:
+            return FinishIn(log_texts::kInLengthError, milliseconds, kTransactCheckFailed);
+        case TLX_CHECK_BCC_ERROR:
+            return FinishIn(log_texts::kInBccError, milliseconds, kTransactCheckFailed);
+        default:
+            return FinishIn(log_texts::kInNoDefinition, milliseconds, kTransactCheckFailed);
+    }
+}

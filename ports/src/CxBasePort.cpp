@@ -1,0 +1,5 @@
+#include "hollet/CxBasePort.h"
+
+CxBasePort::CxBasePort() = default;
+
+CxBasePort::~CxBasePort() = default;
