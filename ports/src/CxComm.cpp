@@ -1,0 +1,133 @@
+#include "hollet/CxComm.h"
+
+#include <cstdio>
+
+#include "serial_line.h"
+
+CxComm::CxComm() : m_line(CreateSerialLine()) {}
+
+CxComm::~CxComm() { CxComm::Close(); }
+
+int CxComm::Open(unsigned long port, unsigned long baudRate, unsigned char parity,
+                 unsigned char byteSize, unsigned char stopBits)
+{
+    if (port == 0 || port > kMaxPort) return 0;
+    m_nPort = static_cast<std::uint32_t>(port);
+    std::snprintf(m_szDevName, sizeof m_szDevName, "\\\\.\\COM%lu", port);
+    if (!OpenPort()) return 0;
+    if (SetState(baudRate, parity, byteSize, stopBits) && SetupPort()) return 1;
+    Close();
+    return 0;
+}
+
+int CxComm::Open(unsigned long port, const char* settings)
+{
+    CommState parsed = m_dcb;
+    if (!settings || !BuildCommState(settings, parsed)) return 0;
+    m_dcb = parsed;
+    return Open(port, m_dcb.BaudRate, m_dcb.Parity, m_dcb.ByteSize, m_dcb.StopBits);
+}
+
+int CxComm::OpenPort()
+{
+    if (IsOpen()) Close();
+    m_hFile = m_line->Open(m_szDevName);
+    return IsOpen();
+}
+
+int CxComm::SetState(unsigned long baudRate, unsigned char parity, unsigned char byteSize,
+                     unsigned char stopBits)
+{
+    if (!IsOpen()) return 0;
+    if (!m_line->GetState(m_dcb)) return 0;
+    m_dcb.BaudRate = static_cast<std::uint32_t>(baudRate);
+    m_dcb.ByteSize = byteSize;
+    m_dcb.Parity = parity;
+    m_dcb.StopBits = stopBits;
+    m_dcb.fParity = parity != 0;
+    return m_line->SetState(m_dcb) ? 1 : 0;
+}
+
+int CxComm::SetupPort()
+{
+    if (!IsOpen()) return 0;
+    if (!m_line->SetupQueues(kQueueSize, kQueueSize)) return 0;
+    if (!SetTimeouts(kOpenReadTimeout, kMaxDword)) return 0;
+    return m_line->Purge(kPurgeAll) ? 1 : 0;
+}
+
+int CxComm::IsOpen() { return m_hFile.load() != kInvalidPortHandle; }
+
+int CxComm::SetTimeouts(unsigned long total, unsigned long interval)
+{
+    if (!m_line->GetTimeouts(m_timeouts)) return 0;
+    m_timeouts.ReadIntervalTimeout = static_cast<std::uint32_t>(interval);
+    m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(total);
+    m_timeouts.ReadTotalTimeoutMultiplier = 0;
+    m_timeouts.WriteTotalTimeoutMultiplier = 0;
+    m_timeouts.WriteTotalTimeoutConstant = 0;
+    return m_line->SetTimeouts(m_timeouts) ? 1 : 0;
+}
+
+int CxComm::SetTimeouts(unsigned long readInterval, unsigned long readMultiplier,
+                        unsigned long readConstant, unsigned long writeMultiplier,
+                        unsigned long writeConstant)
+{
+    m_timeouts.ReadIntervalTimeout = static_cast<std::uint32_t>(readInterval);
+    m_timeouts.ReadTotalTimeoutMultiplier = static_cast<std::uint32_t>(readMultiplier);
+    m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(readConstant);
+    m_timeouts.WriteTotalTimeoutMultiplier = static_cast<std::uint32_t>(writeMultiplier);
+    m_timeouts.WriteTotalTimeoutConstant = static_cast<std::uint32_t>(writeConstant);
+    return m_line->SetTimeouts(m_timeouts) ? 1 : 0;
+}
+
+unsigned long CxComm::Write(void* data, unsigned long length)
+{
+    if (!IsOpen() || length == 0) return 0;
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    unsigned long written = 0;
+    m_line->Write(data, length, &written);
+    return written;
+}
+
+unsigned long CxComm::Read(void* buffer, unsigned long length)
+{
+    if (!IsOpen() || length == 0) return 0;
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    unsigned long count = 0;
+
+    // The first byte waits up to the total time-out the caller set.
+    unsigned long got = 0;
+    bool alive = m_line->Read(bytes, 1, &got);
+    count += got;
+
+    // Every further byte waits up to the interval: the silence that ends a reply.
+    // The wait is made once even when no first byte came.
+    SetTimeouts(m_timeouts.ReadIntervalTimeout, kMaxDword);
+    while (alive && count < length) {
+        alive = m_line->Read(bytes + count, 1, &got);
+        if (got == 0) break;
+        count += got;
+    }
+    return count;
+}
+
+int CxComm::Purge(unsigned long flags)
+{
+    if (!IsOpen()) return 0;
+    return m_line->Purge(flags) ? 1 : 0;
+}
+
+int CxComm::Purge() { return Purge(kPurgeAll); }
+
+void CxComm::Close()
+{
+    if (!IsOpen()) return;
+    m_line->CancelWait();  // a reply being awaited ends now, with what it has
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!IsOpen()) return;
+    m_line->Purge(kPurgeAll);
+    m_line->Close();
+    m_hFile = kInvalidPortHandle;
+}

@@ -1,0 +1,37 @@
+// The platform's serial device, one implementation per OS. Each operation is the
+// counterpart of one Windows communications call and reports success as true.
+#pragma once
+
+#include <memory>
+
+#include "hollet/port_types.h"
+
+class SerialLine {
+public:
+    virtual ~SerialLine() = default;
+
+    // CreateFileA: opens the device named "\\.\COMn" for reading and writing,
+    // without sharing; the handle, or kInvalidPortHandle.
+    virtual PortHandle Open(const char* devName) = 0;
+    // CloseHandle.
+    virtual void Close() = 0;
+
+    virtual bool GetState(CommState& state) = 0;              // GetCommState
+    virtual bool SetState(const CommState& state) = 0;        // SetCommState
+    virtual bool SetupQueues(unsigned long in, unsigned long out) = 0;  // SetupComm
+    virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;     // GetCommTimeouts
+    virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;  // SetCommTimeouts
+    virtual bool Purge(unsigned long flags) = 0;              // PurgeComm
+
+    // ReadFile: reads up to `length` bytes under the time-outs in force. False
+    // when the device failed (it was unplugged, or the wait was cancelled).
+    virtual bool Read(void* buffer, unsigned long length, unsigned long* got) = 0;
+    // WriteFile: writes all `length` bytes unless the device fails.
+    virtual bool Write(const void* data, unsigned long length, unsigned long* written) = 0;
+
+    // May be called from any thread: a read that waits, or that starts before
+    // the next Close, returns at once. Never cuts a write short.
+    virtual void CancelWait() = 0;
+};
+
+std::unique_ptr<SerialLine> CreateSerialLine();

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hollet/port_types.h"
+
+namespace {
+
+TEST(BuildCommState, ReadsLineSettings)
+{
+    struct Case {
+        const char* text;
+        std::uint32_t baud;
+        std::uint8_t parity;
+        std::uint8_t byteSize;
+        std::uint8_t stopBits;
+    };
+    const Case cases[] = {
+        // the console's list, blanks removed
+        {"4800,n,8,1", 4800, kParityNone, 8, kOneStopBit},
+        {"4800,e,8,1", 4800, kParityEven, 8, kOneStopBit},
+        {"9600,n,8,1", 9600, kParityNone, 8, kOneStopBit},
+        {"9600,e,8,1", 9600, kParityEven, 8, kOneStopBit},
+        {"19200,n,8,1", 19200, kParityNone, 8, kOneStopBit},
+        {"19200,e,8,1", 19200, kParityEven, 8, kOneStopBit},
+        {"38400,n,8,1", 38400, kParityNone, 8, kOneStopBit},
+        {"38400,e,8,1", 38400, kParityEven, 8, kOneStopBit},
+        {"57600,n,8,1", 57600, kParityNone, 8, kOneStopBit},
+        {"57600,e,8,1", 57600, kParityEven, 8, kOneStopBit},
+        {"115200,n,8,1", 115200, kParityNone, 8, kOneStopBit},
+        {"115200,e,8,1", 115200, kParityEven, 8, kOneStopBit},
+        // other rates, parities, sizes and stop bits
+        {"110,o,7,2", 110, kParityOdd, 7, kTwoStopBits},
+        {"921600,M,8,1.5", 921600, kParityMark, 8, kOne5StopBits},
+        {"1000000,s,7,1", 1000000, kParitySpace, 7, kOneStopBit},
+        {"96,n,8,1", 9600, kParityNone, 8, kOneStopBit},
+        {" 19200 , n , 8 , 1 ", 19200, kParityNone, 8, kOneStopBit},
+        {"COM3: 9600,e,7,2", 9600, kParityEven, 7, kTwoStopBits},
+        {"baud=57600 parity=e data=7 stop=2", 57600, kParityEven, 7, kTwoStopBits},
+        {"BAUD=19200 PARITY=N DATA=8 STOP=1 to=off dtr=on rts=hs", 19200, kParityNone, 8,
+         kOneStopBit},
+        // fields left off keep what the state held
+        {"2400", 2400, kParityOdd, 6, kTwoStopBits},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        CommState state;
+        state.Parity = kParityOdd;
+        state.ByteSize = 6;
+        state.StopBits = kTwoStopBits;
+        ASSERT_TRUE(BuildCommState(c.text, state));
+        EXPECT_EQ(state.BaudRate, c.baud);
+        EXPECT_EQ(state.Parity, c.parity);
+        EXPECT_EQ(state.ByteSize, c.byteSize);
+        EXPECT_EQ(state.StopBits, c.stopBits);
+    }
+}
+
+TEST(BuildCommState, RefusesWhatItCannotReadAndChangesNothing)
+{
+    for (const char* text : {"", "   ", "abc", "0,n,8,1", "-9600,n,8,1", "9600,x,8,1",
+                             "9600,n,9,1", "9600,n,4,1", "9600,n,8,3", "9600,n,8,1,p",
+                             "9600,,8,1", "9600;n;8;1", "baud=9600 parity=q", "speed=9600",
+                             "9600 n 8 1", "99999999999,n,8,1", "19200, n,8,1x"}) {
+        SCOPED_TRACE(text);
+        CommState state;
+        state.BaudRate = 1234;
+        state.ByteSize = 7;
+        EXPECT_FALSE(BuildCommState(text, state));
+        EXPECT_EQ(state.BaudRate, 1234u);
+        EXPECT_EQ(state.ByteSize, 7);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,322 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hollet/CxComm.h"
+#include "pty_peer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Records the device names OpenPort is called with: the slot is reached
+// through the virtual table.
+class RecordingComm : public CxComm {
+public:
+    std::vector<std::string> opened;
+    const CommTimeouts& Timeouts() const { return m_timeouts; }
+
+protected:
+    int OpenPort() override
+    {
+        opened.push_back(m_szDevName);
+        return CxComm::OpenPort();
+    }
+};
+
+long Milliseconds(Clock::duration d)
+{
+    return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+}
+
+class CxCommTest : public ::testing::Test {
+protected:
+    void OpenPort(const char* settings = "19200,n,8,1")
+    {
+        ASSERT_EQ(comm.Open(PtyPeer::kComNumber, settings), 1);
+    }
+    std::vector<unsigned char> ReadReply(unsigned long total, unsigned long interval,
+                                         unsigned long length = 1024, long* elapsed = nullptr)
+    {
+        comm.SetTimeouts(total, interval);
+        std::vector<unsigned char> buffer(length);
+        const auto start = Clock::now();
+        const unsigned long n = comm.Read(buffer.data(), length);
+        if (elapsed) *elapsed = Milliseconds(Clock::now() - start);
+        buffer.resize(n);
+        return buffer;
+    }
+
+    PtyPeer peer;
+    RecordingComm comm;
+};
+
+TEST_F(CxCommTest, NewPortIsClosedAndRefusesEverything)
+{
+    unsigned char byte = 0;
+    EXPECT_EQ(comm.IsOpen(), 0);
+    comm.Close();
+    EXPECT_EQ(comm.Read(&byte, 1), 0u);
+    EXPECT_EQ(comm.Write(&byte, 1), 0u);
+    EXPECT_EQ(comm.SetTimeouts(200, 30), 0);
+    EXPECT_EQ(comm.Purge(), 0);
+    EXPECT_EQ(comm.GetPort(), 0xFFFFFFFFu);
+}
+
+TEST_F(CxCommTest, PortNumbersOutsideTheRangeChangeNothing)
+{
+    EXPECT_EQ(comm.Open(0, "19200,n,8,1"), 0);
+    EXPECT_EQ(comm.Open(1025, "19200,n,8,1"), 0);
+    EXPECT_EQ(comm.GetPort(), 0xFFFFFFFFu);
+    EXPECT_THAT(comm.opened, ::testing::IsEmpty());
+
+    EXPECT_EQ(comm.Open(1024, "19200,n,8,1"), 0);  // no such device, but it was tried
+    EXPECT_THAT(comm.opened, ::testing::ElementsAre("\\\\.\\COM1024"));
+    EXPECT_EQ(comm.GetPort(), 1024u);
+}
+
+TEST_F(CxCommTest, OpenSetsTheLineAndTheOpeningTimeouts)
+{
+    struct Case {
+        const char* settings;
+        speed_t speed;
+        std::uint32_t baud;
+        bool parity;
+    };
+    for (const Case& c : {Case{"19200,n,8,1", B19200, 19200, false},
+                          Case{"115200,e,8,1", B115200, 115200, true},
+                          Case{"4800,n,8,1", B4800, 4800, false}}) {
+        SCOPED_TRACE(c.settings);
+        OpenPort(c.settings);
+        EXPECT_EQ(comm.GetBaud(), c.baud);
+        EXPECT_EQ(comm.GetPort(), PtyPeer::kComNumber);
+        const termios tio = peer.LineState();
+        EXPECT_EQ(cfgetospeed(&tio), c.speed);
+        EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        // A pseudo-terminal keeps no parity bit of its own (it forces CS8 and
+        // clears PARENB); parity checking on input shows what was asked.
+        EXPECT_EQ((tio.c_iflag & INPCK) != 0, c.parity);
+        EXPECT_EQ(tio.c_cflag & CSTOPB, 0u);
+        // raw: no echo, no line editing, no translation, no flow control
+        EXPECT_EQ(tio.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+        EXPECT_EQ(tio.c_iflag & (ICRNL | INLCR | IGNCR | IXON | IXOFF | ISTRIP), 0u);
+        EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+        EXPECT_EQ(comm.Timeouts().ReadTotalTimeoutConstant, 200u);
+        EXPECT_EQ(comm.Timeouts().ReadIntervalTimeout, 0xFFFFFFFFu);
+    }
+}
+
+TEST_F(CxCommTest, RejectedSettingsLeaveAnOpenPortOpen)
+{
+    OpenPort();
+    EXPECT_EQ(comm.Open(PtyPeer::kComNumber, "fast,please"), 0);
+    EXPECT_EQ(comm.IsOpen(), 1);
+    EXPECT_EQ(comm.GetBaud(), 19200u);
+    // A rate the line cannot take fails after the device was opened: closed.
+    EXPECT_EQ(comm.Open(PtyPeer::kComNumber, "12345,n,8,1"), 0);
+    EXPECT_EQ(comm.IsOpen(), 0);
+}
+
+TEST_F(CxCommTest, EveryByteValueTravelsUnchangedBothWays)
+{
+    OpenPort();
+    std::vector<unsigned char> all(256);
+    for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
+
+    EXPECT_EQ(comm.Write(all.data(), 256), 256u);
+    EXPECT_EQ(peer.Receive(256), all);
+
+    peer.Send(all);
+    EXPECT_EQ(ReadReply(1000, 100), all);
+}
+
+TEST_F(CxCommTest, ReplyEndsAfterTheIntervalOfSilence)
+{
+    OpenPort();
+    // gaps shorter than the interval: one reply
+    std::thread reader([&] {
+        for (unsigned char b : {0x90, 0x00, 0x11}) {
+            peer.Send({b});
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    EXPECT_THAT(ReadReply(1000, 150), ::testing::ElementsAre(0x90, 0x00, 0x11));
+    reader.join();
+
+    // a gap longer than the interval ends the reply there
+    std::thread slow([&] {
+        peer.Send({0x01, 0x02});
+        std::this_thread::sleep_for(400ms);
+        peer.Send({0x03});
+    });
+    EXPECT_THAT(ReadReply(1000, 100), ::testing::ElementsAre(0x01, 0x02));
+    slow.join();
+    EXPECT_THAT(ReadReply(1000, 100), ::testing::ElementsAre(0x03));
+}
+
+TEST_F(CxCommTest, NoReplyTakesTheTotalPlusOneInterval)
+{
+    OpenPort();
+    long elapsed = 0;
+    EXPECT_TRUE(ReadReply(300, 200, 1024, &elapsed).empty());
+    EXPECT_GE(elapsed, 490);
+    EXPECT_LT(elapsed, 3000);
+}
+
+TEST_F(CxCommTest, LengthBoundsTheReply)
+{
+    OpenPort();
+    unsigned char byte = 0;
+    EXPECT_EQ(comm.Read(&byte, 0), 0u);
+    EXPECT_EQ(comm.Write(&byte, 0), 0u);
+
+    // A reader that never falls silent still ends the read at `length`.
+    std::atomic<bool> streaming{true};
+    std::thread chatter([&] {
+        while (streaming) {
+            peer.Send({0x55});
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    EXPECT_EQ(ReadReply(1000, 100, 16).size(), 16u);
+    streaming = false;
+    chatter.join();
+}
+
+TEST_F(CxCommTest, LongestTotalTimeoutStillWaitsForTheReply)
+{
+    OpenPort();
+    std::thread late([&] {
+        std::this_thread::sleep_for(150ms);
+        peer.Send({0x42});
+    });
+    long elapsed = 0;
+    EXPECT_THAT(ReadReply(0xFFFFFFFF, 50, 1024, &elapsed), ::testing::ElementsAre(0x42));
+    EXPECT_GE(elapsed, 100);
+    late.join();
+}
+
+TEST_F(CxCommTest, OpenIsExclusive)
+{
+    OpenPort();
+    CxComm second;
+    EXPECT_EQ(second.Open(PtyPeer::kComNumber, "19200,n,8,1"), 0);
+
+    // nor in another process
+    const pid_t child = fork();
+    if (child == 0) {
+        CxComm other;
+        _exit(other.Open(PtyPeer::kComNumber, "19200,n,8,1"));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // once closed, the device is free again; destroying an open port frees it too
+    comm.Close();
+    {
+        CxComm third;
+        EXPECT_EQ(third.Open(PtyPeer::kComNumber, "19200,n,8,1"), 1);
+    }
+    EXPECT_EQ(second.Open(PtyPeer::kComNumber, "19200,n,8,1"), 1);
+}
+
+TEST_F(CxCommTest, UnpluggedDeviceEndsTheReadAndLaterCallsFail)
+{
+    OpenPort();
+    peer.CloseSlave();
+    std::thread unplug([&] {
+        peer.Send({0xAA, 0xBB});
+        std::this_thread::sleep_for(50ms);
+        peer.CloseMaster();
+    });
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    long elapsed = 0;
+    EXPECT_THAT(ReadReply(5000, 2000, 1024, &elapsed), ::testing::ElementsAre(0xAA, 0xBB));
+    unplug.join();
+    EXPECT_LT(elapsed, 1500);  // the interval of 2000 ms was not waited out
+
+    // later calls fail at once, without spinning
+    EXPECT_TRUE(ReadReply(5000, 2000, 1024, &elapsed).empty());
+    EXPECT_LT(elapsed, 1500);
+    unsigned char byte = 1;
+    EXPECT_EQ(comm.Write(&byte, 1), 0u);
+    getrusage(RUSAGE_SELF, &after);
+    const long cpuMs = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) * 1000 +
+                       (after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1000 +
+                       (after.ru_stime.tv_sec - before.ru_stime.tv_sec) * 1000 +
+                       (after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1000;
+    EXPECT_LT(cpuMs, 500);
+    comm.Close();
+    EXPECT_EQ(comm.IsOpen(), 0);
+}
+
+TEST_F(CxCommTest, CloseEndsAPendingWaitPromptly)
+{
+    OpenPort();
+    comm.SetTimeouts(60000, 30);
+    auto pending = std::async(std::launch::async, [&] {
+        std::vector<unsigned char> buffer(1024);
+        const auto start = Clock::now();
+        const unsigned long n = comm.Read(buffer.data(), 1024);
+        return std::make_pair(n, Milliseconds(Clock::now() - start));
+    });
+    std::this_thread::sleep_for(200ms);
+    const auto closing = Clock::now();
+    comm.Close();
+    const long closeMs = Milliseconds(Clock::now() - closing);
+    const auto [count, readMs] = pending.get();
+    EXPECT_EQ(count, 0u);
+    EXPECT_LT(readMs, 5000);
+    EXPECT_LT(closeMs, 1000);
+    EXPECT_EQ(comm.IsOpen(), 0);
+
+    // a transfer that starts after the close touches no device
+    unsigned char byte = 0;
+    EXPECT_EQ(comm.Read(&byte, 1), 0u);
+    EXPECT_EQ(comm.Write(&byte, 1), 0u);
+
+    // and the port opens and reads normally again
+    OpenPort();
+    peer.Send({0x01});
+    EXPECT_THAT(ReadReply(1000, 50), ::testing::ElementsAre(0x01));
+}
+
+TEST_F(CxCommTest, PurgeDiscardsPendingInput)
+{
+    OpenPort();
+    peer.Send({1, 2, 3});
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(comm.Purge(), 1);
+    EXPECT_TRUE(ReadReply(100, 20).empty());
+}
+
+TEST_F(CxCommTest, FiveValueTimeoutsAreStoredAsGiven)
+{
+    OpenPort();
+    EXPECT_EQ(comm.SetTimeouts(1, 2, 3, 4, 5), 1);
+    const CommTimeouts& t = comm.Timeouts();
+    EXPECT_EQ(t.ReadIntervalTimeout, 1u);
+    EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 2u);
+    EXPECT_EQ(t.ReadTotalTimeoutConstant, 3u);
+    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 4u);
+    EXPECT_EQ(t.WriteTotalTimeoutConstant, 5u);
+    EXPECT_EQ(comm.SetTimeouts(250, 40), 1);
+    EXPECT_EQ(t.ReadTotalTimeoutConstant, 250u);
+    EXPECT_EQ(t.ReadIntervalTimeout, 40u);
+    EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.WriteTotalTimeoutMultiplier +
+                  t.WriteTotalTimeoutConstant,
+              0u);
+}
+
+}  // namespace
