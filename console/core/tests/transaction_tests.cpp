@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "fake_port.h"
+#include "hollet/CxHid.h"
 #include "quillard/log_texts.h"
 #include "quillard/traffic_log.h"
 #include "quillard/transaction.h"
+#include "simulated_hid.h"
 
 namespace {
 
@@ -278,6 +280,30 @@ TEST(LogTexts, HexRendering)
     EXPECT_EQ(FormatLogLine(log_texts::kInSuccess, "90 00 ", 1234567),
               "  IN│ SUCCESS│use 1234567ms│ 90 00 ");
     EXPECT_EQ(FormatLogLine(log_texts::kInNoData, {}, 7), "  IN│ NO DATA│use      7ms│ ...");
+}
+
+}  // namespace
+
+namespace {
+
+// Over a HID reader every successful read delivers the whole 1024 bytes: the
+// report's data, then zeros.
+TEST_F(TransactTest, OverHidTheReplyIsTheWholeReadLength)
+{
+    SimulatedHid sim;
+    const auto reader = sim.AddReader();
+    CxHid hid;
+    ASSERT_EQ(hid.Open(reader), 1);
+    sim.At(reader).inputReports = {{0x90, 0x00}};
+    engine.SetCurrentPort(&hid);
+
+    EXPECT_EQ(Send("0102"), 0);
+    std::string expected = "  IN│ SUCCESS│use      Tms│ 90 00 ";
+    for (int i = 2; i < 1024; ++i) expected += "00 ";
+    EXPECT_EQ(LogWithoutTimes()[1], expected);
+    ASSERT_EQ(sim.At(reader).outputReports.size(), 1u);
+    EXPECT_EQ(sim.At(reader).outputReports[0][1], 0x01);
+    EXPECT_EQ(sim.At(reader).outputReports[0][2], 0x02);
 }
 
 }  // namespace
