@@ -1,7 +1,6 @@
 // The transaction engine over a real pseudo-terminal whose far end answers at
 // once: the time each transaction takes beyond the interval time-out that ends
 // its reply, median and p99 over 1000 transactions.
-#include <dlfcn.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -18,6 +17,7 @@
 
 #include "hollet/CxComm.h"
 #include "hollet/com_names.h"
+#include "corvane_api.h"
 #include "quillard/transaction.h"
 
 namespace {
@@ -28,15 +28,6 @@ public:
     void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     int lines = 0;
 };
-
-ProtocolApi LoadCorvane()
-{
-    void* library = dlopen(CORVANE_PATH, RTLD_NOW);
-    if (!library) return {};
-    return {reinterpret_cast<tlx_PCToReader_fn>(dlsym(library, "tlx_PCToReader")),
-            reinterpret_cast<tlx_ReaderToPC_fn>(dlsym(library, "tlx_ReaderToPC")),
-            reinterpret_cast<tlx_CheckData_fn>(dlsym(library, "tlx_CheckData"))};
-}
 
 }  // namespace
 

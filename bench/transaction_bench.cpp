@@ -1,13 +1,13 @@
 // The engine's own CPU cost for one transaction: an in-memory port that answers
 // at once, and Corvane loaded as the console loads it.
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "hollet/CxBasePort.h"
+#include "corvane_api.h"
 #include "quillard/transaction.h"
 
 namespace {
@@ -35,15 +35,6 @@ public:
     void AppendLog(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
     void ShowMessage(const std::string&) override {}
 };
-
-ProtocolApi LoadCorvane()
-{
-    void* library = dlopen(CORVANE_PATH, RTLD_NOW);
-    if (!library) return {};
-    return {reinterpret_cast<tlx_PCToReader_fn>(dlsym(library, "tlx_PCToReader")),
-            reinterpret_cast<tlx_ReaderToPC_fn>(dlsym(library, "tlx_ReaderToPC")),
-            reinterpret_cast<tlx_CheckData_fn>(dlsym(library, "tlx_CheckData"))};
-}
 
 void BM_Transact(benchmark::State& state)
 {
