@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
+#include "corvane_api.h"
 #include "hollet/CxComm.h"
 #include "hollet/com_names.h"
-#include "corvane_api.h"
 #include "quillard/transaction.h"
 
 namespace {
@@ -25,7 +25,10 @@ namespace {
 class CountingSink : public TransactionSink {
 public:
     void AppendLog(const std::string&) override { ++lines; }
-    void ShowMessage(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void ShowMessage(const std::string& text) override
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
     int lines = 0;
 };
 
@@ -89,9 +92,9 @@ int main(int argc, char** argv)
     const auto at = [&](double q) {
         return overheads[static_cast<std::size_t>(q * static_cast<double>(overheads.size() - 1))];
     };
-    std::printf("transactions: %d, failed: %d, interval time-out: %lu ms\n", transactions,
-                failures, kInterval);
-    std::printf("overhead beyond the interval: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
-                at(0.5), at(0.99), overheads.back());
+    std::printf("transactions: %d, failed: %d, interval time-out: %lu ms\n", transactions, failures,
+                kInterval);
+    std::printf("overhead beyond the interval: median %.3f ms, p99 %.3f ms, max %.3f ms\n", at(0.5),
+                at(0.99), overheads.back());
     return failures ? 1 : 0;
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "hollet/CxBasePort.h"
 #include "corvane_api.h"
+#include "hollet/CxBasePort.h"
 #include "quillard/transaction.h"
 
 namespace {

@@ -14,12 +14,16 @@ void AppendLog(LogView& view, std::string_view line)
     view.InsertAndSelect(length, text);
 }
 
-void ClearLog(LogView& view) { view.SetText({}); }
+void ClearLog(LogView& view)
+{
+    view.SetText({});
+}
 
 std::size_t CountUtf8Chars(std::string_view text)
 {
     std::size_t count = 0;
-    for (unsigned char c : text) count += (c & 0xC0) != 0x80;
+    for (unsigned char c : text)
+        count += (c & 0xC0) != 0x80;
     return count;
 }
 
@@ -37,7 +41,8 @@ void MemoryLogView::InsertAndSelect(std::size_t position, std::string_view text)
         byte = m_strText.size();
     } else {
         for (std::size_t chars = 0; chars < position; ++chars) {
-            do ++byte;
+            do
+                ++byte;
             while (byte < m_strText.size() && (m_strText[byte] & 0xC0) == 0x80);
         }
     }

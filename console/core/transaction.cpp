@@ -57,8 +57,7 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     if (frameLength < 0 || static_cast<std::size_t>(frameLength) > kBufferSize)
         return kTransactWrapFailed;
 
-    const std::size_t hexLength =
-        RenderHex(frame, static_cast<std::size_t>(frameLength), m_szHex);
+    const std::size_t hexLength = RenderHex(frame, static_cast<std::size_t>(frameLength), m_szHex);
     std::string outLine =
         FormatLogLine(log_texts::kOutSuccess, std::string_view(m_szHex, hexLength));
 
@@ -76,8 +75,7 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     int replyLength = 0;
     unsigned long count = port->Read(frame, kReadLength);
     if (count > kReadLength) count = kReadLength;  // a port never delivers more than asked
-    if (count > 0)
-        api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
+    if (count > 0) api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
 
     port->Purge();
     const int milliseconds = ElapsedMilliseconds(start, std::chrono::steady_clock::now());
@@ -89,13 +87,11 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
 
     RenderHex(m_work, static_cast<std::size_t>(replyLength), m_szHex);
     switch (api.CheckData(m_work, replyLength)) {
-        case TLX_CHECK_OK:
-            return FinishIn(log_texts::kInSuccess, milliseconds, kTransactOk);
+        case TLX_CHECK_OK: return FinishIn(log_texts::kInSuccess, milliseconds, kTransactOk);
         case TLX_CHECK_LENGTH_ERROR:
             return FinishIn(log_texts::kInLengthError, milliseconds, kTransactCheckFailed);
         case TLX_CHECK_BCC_ERROR:
             return FinishIn(log_texts::kInBccError, milliseconds, kTransactCheckFailed);
-        default:
-            return FinishIn(log_texts::kInNoDefinition, milliseconds, kTransactCheckFailed);
+        default: return FinishIn(log_texts::kInNoDefinition, milliseconds, kTransactCheckFailed);
     }
 }

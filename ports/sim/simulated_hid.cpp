@@ -28,9 +28,15 @@ private:
 
 }  // namespace
 
-SimulatedHid::SimulatedHid() { SetHidBackend(this); }
+SimulatedHid::SimulatedHid()
+{
+    SetHidBackend(this);
+}
 
-SimulatedHid::~SimulatedHid() { SetHidBackend(nullptr); }
+SimulatedHid::~SimulatedHid()
+{
+    SetHidBackend(nullptr);
+}
 
 unsigned long SimulatedHid::AddReader()
 {

@@ -18,12 +18,12 @@ public:
         std::string path;
         std::uint16_t vendorId = 0;
         std::uint16_t productId = 0;
-        bool enumFails = false;        // the enumeration reports a failure at its index
-        bool detailFails = false;      // its detail record cannot be fetched
-        bool openFails = false;        // it cannot be opened (another user's, say)
-        bool attributesFail = false;   // its attributes cannot be read
-        bool unplugged = false;        // every report fails
-        std::deque<std::vector<unsigned char>> inputReports;  // data after the report ID
+        bool enumFails = false;       // the enumeration reports a failure at its index
+        bool detailFails = false;     // its detail record cannot be fetched
+        bool openFails = false;       // it cannot be opened (another user's, say)
+        bool attributesFail = false;  // its attributes cannot be read
+        bool unplugged = false;       // every report fails
+        std::deque<std::vector<unsigned char>> inputReports;    // data after the report ID
         std::vector<std::vector<unsigned char>> outputReports;  // whole reports, ID first
     };
 

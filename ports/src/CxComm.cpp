@@ -6,7 +6,10 @@
 
 CxComm::CxComm() : m_line(CreateSerialLine()) {}
 
-CxComm::~CxComm() { CxComm::Close(); }
+CxComm::~CxComm()
+{
+    CxComm::Close();
+}
 
 int CxComm::Open(unsigned long port, unsigned long baudRate, unsigned char parity,
                  unsigned char byteSize, unsigned char stopBits)
@@ -56,7 +59,10 @@ int CxComm::SetupPort()
     return m_line->Purge(kPurgeAll) ? 1 : 0;
 }
 
-int CxComm::IsOpen() { return m_hFile.load() != kInvalidPortHandle; }
+int CxComm::IsOpen()
+{
+    return m_hFile.load() != kInvalidPortHandle;
+}
 
 int CxComm::SetTimeouts(unsigned long total, unsigned long interval)
 {
@@ -119,7 +125,10 @@ int CxComm::Purge(unsigned long flags)
     return m_line->Purge(flags) ? 1 : 0;
 }
 
-int CxComm::Purge() { return Purge(kPurgeAll); }
+int CxComm::Purge()
+{
+    return Purge(kPurgeAll);
+}
 
 void CxComm::Close()
 {

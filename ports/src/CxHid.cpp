@@ -14,15 +14,24 @@ bool IsVemraReader(const HidAttributes& attributes)
 }
 
 // A path that does not fit the 1024-byte name buffers with its terminator.
-bool FitsNameBuffer(const std::string& path) { return path.size() < CxHid::kNameSize; }
+bool FitsNameBuffer(const std::string& path)
+{
+    return path.size() < CxHid::kNameSize;
+}
 
 }  // namespace
 
 CxHid::CxHid() = default;
 
-CxHid::~CxHid() { CxHid::Close(); }
+CxHid::~CxHid()
+{
+    CxHid::Close();
+}
 
-unsigned long CxHid::FindFirstHidDev() { return SearchFrom(0); }
+unsigned long CxHid::FindFirstHidDev()
+{
+    return SearchFrom(0);
+}
 
 unsigned long CxHid::FindNextHidDev(unsigned long index)
 {
@@ -87,7 +96,10 @@ int CxHid::GetDevName(char* name)
     return 1;
 }
 
-int CxHid::IsOpen() { return m_hFile.load() != kInvalidPortHandle; }
+int CxHid::IsOpen()
+{
+    return m_hFile.load() != kInvalidPortHandle;
+}
 
 unsigned long CxHid::Write(void* data, unsigned long length)
 {
@@ -133,7 +145,10 @@ int CxHid::SetTimeouts(unsigned long total, unsigned long interval)
     return 1;
 }
 
-int CxHid::Purge() { return 1; }
+int CxHid::Purge()
+{
+    return 1;
+}
 
 void CxHid::Close()
 {

@@ -176,7 +176,8 @@ std::string_view SkipDeviceName(std::string_view text)
 {
     if (text.size() >= 3 && EqualsNoCase(text.substr(0, 3), "com")) {
         std::size_t i = 3;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+            ++i;
         if (i > 3 && i < text.size() && text[i] == ':') return text.substr(i + 1);
     }
     return text;

@@ -12,4 +12,7 @@ HidBackend& ActiveHidBackend()
     return replacement ? *replacement : PlatformHidBackend();
 }
 
-void SetHidBackend(HidBackend* backend) { g_replacement.store(backend); }
+void SetHidBackend(HidBackend* backend)
+{
+    g_replacement.store(backend);
+}

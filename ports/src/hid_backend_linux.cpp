@@ -96,7 +96,8 @@ std::vector<std::string> ListHidrawInterfaces(const HidrawRoots& roots)
     }
     std::sort(numbers.begin(), numbers.end());
     std::vector<std::string> paths;
-    for (long number : numbers) paths.push_back(roots.devFolder + "/hidraw" + std::to_string(number));
+    for (long number : numbers)
+        paths.push_back(roots.devFolder + "/hidraw" + std::to_string(number));
     return paths;
 }
 

@@ -16,12 +16,12 @@ public:
     // CloseHandle.
     virtual void Close() = 0;
 
-    virtual bool GetState(CommState& state) = 0;              // GetCommState
-    virtual bool SetState(const CommState& state) = 0;        // SetCommState
+    virtual bool GetState(CommState& state) = 0;                        // GetCommState
+    virtual bool SetState(const CommState& state) = 0;                  // SetCommState
     virtual bool SetupQueues(unsigned long in, unsigned long out) = 0;  // SetupComm
-    virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;     // GetCommTimeouts
-    virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;  // SetCommTimeouts
-    virtual bool Purge(unsigned long flags) = 0;              // PurgeComm
+    virtual bool GetTimeouts(CommTimeouts& timeouts) = 0;               // GetCommTimeouts
+    virtual bool SetTimeouts(const CommTimeouts& timeouts) = 0;         // SetCommTimeouts
+    virtual bool Purge(unsigned long flags) = 0;                        // PurgeComm
 
     // ReadFile: reads up to `length` bytes under the time-outs in force. False
     // when the device failed (it was unplugged, or the wait was cancelled).

@@ -59,8 +59,7 @@ unsigned long ComNumberOf(const char* devName)
 {
     unsigned long number = 0;
     int used = 0;
-    if (std::sscanf(devName, "\\\\.\\COM%lu%n", &number, &used) != 1 ||
-        devName[used] != '\0')
+    if (std::sscanf(devName, "\\\\.\\COM%lu%n", &number, &used) != 1 || devName[used] != '\0')
         return 0;
     return number;
 }
@@ -221,26 +220,25 @@ public:
         if (m_fd < 0) return false;
         const CommTimeouts t = m_timeouts;
         const bool immediate = t.ReadIntervalTimeout == kMaxDword &&
-                               t.ReadTotalTimeoutMultiplier == 0 &&
-                               t.ReadTotalTimeoutConstant == 0;
+                               t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
         const bool firstByteOnly =
             t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == kMaxDword;
         const std::uint64_t total =
-            firstByteOnly ? t.ReadTotalTimeoutConstant
-                          : std::uint64_t{t.ReadTotalTimeoutMultiplier} * length +
-                                t.ReadTotalTimeoutConstant;
+            firstByteOnly
+                ? t.ReadTotalTimeoutConstant
+                : std::uint64_t{t.ReadTotalTimeoutMultiplier} * length + t.ReadTotalTimeoutConstant;
         const auto start = Clock::now();
-        const Clock::time_point deadline =
-            immediate ? start
-            : total   ? start + std::chrono::milliseconds(total)
-                      : kNoDeadline;
+        const Clock::time_point deadline = immediate ? start
+                                           : total   ? start + std::chrono::milliseconds(total)
+                                                     : kNoDeadline;
         const bool useInterval = t.ReadIntervalTimeout != 0 && t.ReadIntervalTimeout != kMaxDword;
 
         auto* bytes = static_cast<unsigned char*>(buffer);
         while (*got < length) {
             Clock::time_point until = deadline;
             if (*got > 0 && useInterval)
-                until = std::min(until, Clock::now() + std::chrono::milliseconds(t.ReadIntervalTimeout));
+                until = std::min(until,
+                                 Clock::now() + std::chrono::milliseconds(t.ReadIntervalTimeout));
             switch (WaitFor(POLLIN, until)) {
                 case Wait::kTimedOut: return true;
                 case Wait::kCancelled:
@@ -262,9 +260,8 @@ public:
     {
         *written = 0;
         if (m_fd < 0) return false;
-        const std::uint64_t total =
-            std::uint64_t{m_timeouts.WriteTotalTimeoutMultiplier} * length +
-            m_timeouts.WriteTotalTimeoutConstant;
+        const std::uint64_t total = std::uint64_t{m_timeouts.WriteTotalTimeoutMultiplier} * length +
+                                    m_timeouts.WriteTotalTimeoutConstant;
         const Clock::time_point deadline =
             total ? Clock::now() + std::chrono::milliseconds(total) : kNoDeadline;
         const auto* bytes = static_cast<const unsigned char*>(data);
@@ -285,7 +282,8 @@ public:
     void CancelWait() override
     {
         const std::uint64_t one = 1;
-        if (m_wake >= 0) [[maybe_unused]] auto ignored = ::write(m_wake, &one, sizeof one);
+        if (m_wake >= 0) [[maybe_unused]]
+            auto ignored = ::write(m_wake, &one, sizeof one);
     }
 
 private:
@@ -328,4 +326,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<SerialLine> CreateSerialLine() { return std::make_unique<LinuxSerialLine>(); }
+std::unique_ptr<SerialLine> CreateSerialLine()
+{
+    return std::make_unique<LinuxSerialLine>();
+}

@@ -43,13 +43,20 @@ TEST_F(ComNames, NumbersFollowTheBlocksAndLinksOverrideThem)
     fs::create_symlink(root + "/pty", roots.linkFolder + "/COM700");
 
     const std::pair<unsigned long, std::string> cases[] = {
-        {1, roots.devFolder + "/ttyS0"},      {32, roots.devFolder + "/ttyS31"},
-        {33, roots.devFolder + "/ttyUSB0"},   {64, roots.devFolder + "/ttyUSB31"},
-        {65, roots.devFolder + "/ttyACM0"},   {97, roots.devFolder + "/rfcomm0"},
-        {129, roots.devFolder + "/ttyAMA0"},  {160, roots.devFolder + "/ttyAMA31"},
-        {5, roots.linkFolder + "/COM5"},      {700, roots.linkFolder + "/COM700"},
-        {161, ""},                            {1024, ""},
-        {0, ""},                              {1025, ""},
+        {1, roots.devFolder + "/ttyS0"},
+        {32, roots.devFolder + "/ttyS31"},
+        {33, roots.devFolder + "/ttyUSB0"},
+        {64, roots.devFolder + "/ttyUSB31"},
+        {65, roots.devFolder + "/ttyACM0"},
+        {97, roots.devFolder + "/rfcomm0"},
+        {129, roots.devFolder + "/ttyAMA0"},
+        {160, roots.devFolder + "/ttyAMA31"},
+        {5, roots.linkFolder + "/COM5"},
+        {700, roots.linkFolder + "/COM700"},
+        {161, ""},
+        {1024, ""},
+        {0, ""},
+        {1025, ""},
     };
     for (const auto& [number, device] : cases) {
         SCOPED_TRACE(number);
@@ -59,14 +66,14 @@ TEST_F(ComNames, NumbersFollowTheBlocksAndLinksOverrideThem)
 
 TEST_F(ComNames, ListsPresentPortsInNumberOrderWithTheirDevices)
 {
-    AddTty("ttyS0", 4);     // a UART that is there
-    AddTty("ttyS1", 0);     // a node without a UART behind it
+    AddTty("ttyS0", 4);  // a UART that is there
+    AddTty("ttyS1", 0);  // a node without a UART behind it
     AddTty("ttyUSB1");
     AddTty("ttyACM0");
-    AddTty("tty5");         // a virtual console: no COM number
+    AddTty("tty5");  // a virtual console: no COM number
     std::ofstream(root + "/bt");
     fs::create_symlink(root + "/bt", roots.linkFolder + "/COM300");
-    fs::create_symlink(root + "/bt", roots.linkFolder + "/COM1");   // overrides ttyS0
+    fs::create_symlink(root + "/bt", roots.linkFolder + "/COM1");    // overrides ttyS0
     fs::create_symlink(root + "/gone", roots.linkFolder + "/COM7");  // dangling
     std::ofstream(roots.linkFolder + "/notes.txt");
 
@@ -78,10 +85,9 @@ TEST_F(ComNames, ListsPresentPortsInNumberOrderWithTheirDevices)
     }
     EXPECT_THAT(names, ::testing::ElementsAre("\\\\.\\COM1", "\\\\.\\COM34", "\\\\.\\COM65",
                                               "\\\\.\\COM300"));
-    EXPECT_THAT(devices, ::testing::ElementsAre(fs::canonical(root + "/bt").string(),
-                                                roots.devFolder + "/ttyUSB1",
-                                                roots.devFolder + "/ttyACM0",
-                                                fs::canonical(root + "/bt").string()));
+    EXPECT_THAT(devices, ::testing::ElementsAre(
+                             fs::canonical(root + "/bt").string(), roots.devFolder + "/ttyUSB1",
+                             roots.devFolder + "/ttyACM0", fs::canonical(root + "/bt").string()));
 }
 
 TEST_F(ComNames, NoLinkFolderAndNoDevicesGiveAnEmptyList)

@@ -58,10 +58,10 @@ TEST(BuildCommState, ReadsLineSettings)
 
 TEST(BuildCommState, RefusesWhatItCannotReadAndChangesNothing)
 {
-    for (const char* text : {"", "   ", "abc", "0,n,8,1", "-9600,n,8,1", "9600,x,8,1",
-                             "9600,n,9,1", "9600,n,4,1", "9600,n,8,3", "9600,n,8,1,p",
-                             "9600,,8,1", "9600;n;8;1", "baud=9600 parity=q", "speed=9600",
-                             "9600 n 8 1", "99999999999,n,8,1", "19200, n,8,1x"}) {
+    for (const char* text :
+         {"", "   ", "abc", "0,n,8,1", "-9600,n,8,1", "9600,x,8,1", "9600,n,9,1", "9600,n,4,1",
+          "9600,n,8,3", "9600,n,8,1,p", "9600,,8,1", "9600;n;8;1", "baud=9600 parity=q",
+          "speed=9600", "9600 n 8 1", "99999999999,n,8,1", "19200, n,8,1x"}) {
         SCOPED_TRACE(text);
         CommState state;
         state.BaudRate = 1234;

@@ -91,9 +91,9 @@ TEST_F(CxCommTest, OpenSetsTheLineAndTheOpeningTimeouts)
         std::uint32_t baud;
         bool parity;
     };
-    for (const Case& c : {Case{"19200,n,8,1", B19200, 19200, false},
-                          Case{"115200,e,8,1", B115200, 115200, true},
-                          Case{"4800,n,8,1", B4800, 4800, false}}) {
+    for (const Case& c :
+         {Case{"19200,n,8,1", B19200, 19200, false}, Case{"115200,e,8,1", B115200, 115200, true},
+          Case{"4800,n,8,1", B4800, 4800, false}}) {
         SCOPED_TRACE(c.settings);
         OpenPort(c.settings);
         EXPECT_EQ(comm.GetBaud(), c.baud);
@@ -129,7 +129,8 @@ TEST_F(CxCommTest, EveryByteValueTravelsUnchangedBothWays)
 {
     OpenPort();
     std::vector<unsigned char> all(256);
-    for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 256; ++i)
+        all[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
 
     EXPECT_EQ(comm.Write(all.data(), 256), 256u);
     EXPECT_EQ(peer.Receive(256), all);
@@ -314,9 +315,9 @@ TEST_F(CxCommTest, FiveValueTimeoutsAreStoredAsGiven)
     EXPECT_EQ(comm.SetTimeouts(250, 40), 1);
     EXPECT_EQ(t.ReadTotalTimeoutConstant, 250u);
     EXPECT_EQ(t.ReadIntervalTimeout, 40u);
-    EXPECT_EQ(t.ReadTotalTimeoutMultiplier + t.WriteTotalTimeoutMultiplier +
-                  t.WriteTotalTimeoutConstant,
-              0u);
+    EXPECT_EQ(
+        t.ReadTotalTimeoutMultiplier + t.WriteTotalTimeoutMultiplier + t.WriteTotalTimeoutConstant,
+        0u);
 }
 
 }  // namespace

@@ -34,12 +34,12 @@ TEST_F(CxHidTest, SearchFindsReadersAmongOtherDevices)
 {
     EXPECT_EQ(CxHid::FindFirstHidDev(), kNone);  // nothing present
 
-    sim.AddOtherDevice();                      // 0
-    const auto first = sim.AddReader();        // 1
-    sim.AddOtherDevice(0x10C4, 0x0008);        // 2: same vendor, other product
-    sim.AddOtherDevice(0x10C5, 0x0007);        // 3
-    const auto second = sim.AddReader();       // 4
-    sim.AddOtherDevice();                      // 5
+    sim.AddOtherDevice();                 // 0
+    const auto first = sim.AddReader();   // 1
+    sim.AddOtherDevice(0x10C4, 0x0008);   // 2: same vendor, other product
+    sim.AddOtherDevice(0x10C5, 0x0007);   // 3
+    const auto second = sim.AddReader();  // 4
+    sim.AddOtherDevice();                 // 5
 
     EXPECT_EQ(CxHid::FindFirstHidDev(), first);
     EXPECT_EQ(CxHid::FindNextHidDev(first), second);
@@ -137,7 +137,8 @@ TEST_F(CxHidTest, WritesGoOutIn64ByteReports)
     auto& sent = sim.At(reader).outputReports;
 
     Bytes data(100);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<unsigned char>(i + 1);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<unsigned char>(i + 1);
     EXPECT_EQ(hid.Write(data.data(), 100), 100u);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0], Report(Bytes(data.begin(), data.begin() + 64)));

@@ -23,11 +23,7 @@ extern "C" {
 #endif
 
 /* Check results. Any other non-zero value is an error of no defined kind. */
-enum {
-    TLX_CHECK_OK = 0,
-    TLX_CHECK_LENGTH_ERROR = 2,
-    TLX_CHECK_BCC_ERROR = 3
-};
+enum { TLX_CHECK_OK = 0, TLX_CHECK_LENGTH_ERROR = 2, TLX_CHECK_BCC_ERROR = 3 };
 
 /*
  * Builds the frame for a command text of `textLength` single-byte characters
@@ -36,7 +32,7 @@ enum {
  * Non-zero: frame built; 0: failure (the console sends nothing).
  */
 typedef int (*tlx_PCToReader_fn)(const char* text, int textLength, unsigned char* frame,
-                                  int* frameLength);
+                                 int* frameLength);
 
 /*
  * Unwraps the `rawLength` bytes that one port read returned into `reply`

@@ -99,7 +99,8 @@ TEST_F(Corvane, WrapOfEveryByteValueRoundTrips)
     int result = 0;
     const auto frame = Wrap(text, 4096, &result);
     ASSERT_EQ(frame.size(), 256u);
-    for (int b = 0; b < 256; ++b) EXPECT_EQ(frame[static_cast<std::size_t>(b)], b);
+    for (int b = 0; b < 256; ++b)
+        EXPECT_EQ(frame[static_cast<std::size_t>(b)], b);
 }
 
 TEST_F(Corvane, UnwrapCopiesTheRawReplyUnchanged)
@@ -107,7 +108,8 @@ TEST_F(Corvane, UnwrapCopiesTheRawReplyUnchanged)
     for (int n : {0, 1, 2, 1024}) {
         SCOPED_TRACE(n);
         std::vector<unsigned char> raw(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) raw[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i * 7);
+        for (int i = 0; i < n; ++i)
+            raw[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i * 7);
         std::vector<unsigned char> reply(4096, 0xEE);
         int length = 0;
         EXPECT_NE(unwrap_(raw.data(), n, reply.data(), &length), 0);

@@ -30,7 +30,8 @@ TEST(TrafficLog, WipesALogAboveTheThresholdBeforeTheNextLine)
         MemoryLogView view;
         // Multi-byte characters: the threshold counts characters, not bytes.
         std::string text;
-        for (std::size_t i = 0; i < c.length; ++i) text += (i % 2 ? "─" : "x");
+        for (std::size_t i = 0; i < c.length; ++i)
+            text += (i % 2 ? "─" : "x");
         view.SetText(text);
         AppendLog(view, "line");
         if (c.wiped) {

@@ -42,7 +42,8 @@ int FakeWrap(const char* text, int length, unsigned char* frame, int* frameLengt
 {
     int n = 0;
     for (; n < *frameLength && 2 * n + 1 < length; ++n)
-        frame[n] = static_cast<unsigned char>(HexValue(text[2 * n]) << 4 | HexValue(text[2 * n + 1]));
+        frame[n] =
+            static_cast<unsigned char>(HexValue(text[2 * n]) << 4 | HexValue(text[2 * n + 1]));
     *frameLength = g_plugin.forcedFrameLength == -1000 ? n : g_plugin.forcedFrameLength;
     return g_plugin.wrapResult;
 }
@@ -123,9 +124,9 @@ TEST_F(TransactTest, RefusesWithoutEveryPluginEntryPoint)
         engine.SetProtocolApi(api);
         EXPECT_EQ(Send("0102"), -8);
     }
-    EXPECT_THAT(sink.messages, ElementsAre("Protocol library load error!",
-                                           "Protocol library load error!",
-                                           "Protocol library load error!"));
+    EXPECT_THAT(sink.messages,
+                ElementsAre("Protocol library load error!", "Protocol library load error!",
+                            "Protocol library load error!"));
     EXPECT_THAT(sink.log, IsEmpty());
 }
 
@@ -144,7 +145,13 @@ TEST_F(TransactTest, OutcomesAndTheirLogLines)
         {"valid", {0x90, 0x00}, 0, -1000, 0, "  IN│ SUCCESS│use      Tms│ 90 00 ", 1},
         {"length error", {0x90, 0x00}, 2, -1000, -2, "  IN│ LEN ERR│use      Tms│ 90 00 ", 1},
         {"bcc error", {0xAB}, 3, -1000, -2, "  IN│ BCC ERR│use      Tms│ AB ", 1},
-        {"no definition", {0x01, 0x02, 0x03}, 7, -1000, -2, "  IN│  NO DEF│use      Tms│ 01 02 03 ", 1},
+        {"no definition",
+         {0x01, 0x02, 0x03},
+         7,
+         -1000,
+         -2,
+         "  IN│  NO DEF│use      Tms│ 01 02 03 ",
+         1},
         {"negative check", {0x01}, -1, -1000, -2, "  IN│  NO DEF│use      Tms│ 01 ", 1},
         {"no reply", {}, 0, -1000, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
         {"unwrap yields nothing", {0x55}, 0, 0, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
@@ -247,7 +254,8 @@ TEST_F(TransactTest, LargestReplyIsRenderedWhole)
     port.reply.assign(1024, 0xA5);
     EXPECT_EQ(Send("00"), 0);
     std::string expected = "  IN│ SUCCESS│use      Tms│ ";
-    for (int i = 0; i < 1024; ++i) expected += "A5 ";
+    for (int i = 0; i < 1024; ++i)
+        expected += "A5 ";
     EXPECT_EQ(LogWithoutTimes()[1], expected);
 }
 
@@ -299,7 +307,8 @@ TEST_F(TransactTest, OverHidTheReplyIsTheWholeReadLength)
 
     EXPECT_EQ(Send("0102"), 0);
     std::string expected = "  IN│ SUCCESS│use      Tms│ 90 00 ";
-    for (int i = 2; i < 1024; ++i) expected += "00 ";
+    for (int i = 2; i < 1024; ++i)
+        expected += "00 ";
     EXPECT_EQ(LogWithoutTimes()[1], expected);
     ASSERT_EQ(sim.At(reader).outputReports.size(), 1u);
     EXPECT_EQ(sim.At(reader).outputReports[0][1], 0x01);

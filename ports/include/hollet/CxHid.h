@@ -16,7 +16,7 @@ public:
     static constexpr unsigned long kNoDevice = 0xFFFFFFFF;
     static constexpr std::uint16_t kVendorId = 0x10C4;
     static constexpr std::uint16_t kProductId = 0x0007;
-    static constexpr unsigned long kReportData = 64;                  // data bytes per output report
+    static constexpr unsigned long kReportData = 64;  // data bytes per output report
     static constexpr unsigned long kOutputReportSize = kReportData + 1;  // with the report ID
     static constexpr unsigned long kInputBufferSize = 4096;
     static constexpr unsigned long kNameSize = 1024;

@@ -63,6 +63,6 @@ private:
     ProtocolApi m_api;
     std::atomic<unsigned long> m_nCharTimeout{kDefaultCharTimeout};
 
-    unsigned char m_work[kBufferSize];        // the command text, then the unwrapped reply
+    unsigned char m_work[kBufferSize];       // the command text, then the unwrapped reply
     char m_szHex[3 * kBufferSize + 1] = {};  // the rendering of the frame, then of the reply
 };
