@@ -4,10 +4,10 @@
 // Fields that are not given keep their values in the state.
 #include <cctype>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "hollet/port_types.h"
 
@@ -105,6 +105,34 @@ bool IsOtherModeKey(std::string_view key, std::string_view value)
     return false;
 }
 
+// Reads one field of the line setting into `state`; false when it is not valid.
+template <auto Parse, auto Member>
+bool SetField(std::string_view value, CommState& state)
+{
+    const auto parsed = Parse(value);
+    if (parsed) state.*Member = *parsed;
+    return parsed.has_value();
+}
+
+// The four fields, in the order of the comma form, with their keys.
+struct LineField {
+    std::string_view key;
+    bool (*set)(std::string_view value, CommState& state);
+};
+constexpr LineField kLineFields[] = {
+    {"baud", SetField<ParseBaud, &CommState::BaudRate>},
+    {"parity", SetField<ParseParity, &CommState::Parity>},
+    {"data", SetField<ParseDataBits, &CommState::ByteSize>},
+    {"stop", SetField<ParseStopBits, &CommState::StopBits>},
+};
+
+bool SetKeyedField(std::string_view key, std::string_view value, CommState& state)
+{
+    for (const LineField& field : kLineFields)
+        if (EqualsNoCase(key, field.key)) return field.set(value, state);
+    return IsOtherModeKey(key, value);
+}
+
 bool ParseKeyForm(std::string_view text, CommState& state)
 {
     while (!(text = Trim(text)).empty()) {
@@ -112,63 +140,25 @@ bool ParseKeyForm(std::string_view text, CommState& state)
         const std::string_view token = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end);
         const std::size_t equals = token.find('=');
-        if (equals == std::string_view::npos) return false;
-        const std::string_view key = token.substr(0, equals);
-        const std::string_view value = token.substr(equals + 1);
-        if (EqualsNoCase(key, "baud")) {
-            const auto baud = ParseBaud(value);
-            if (!baud) return false;
-            state.BaudRate = *baud;
-        } else if (EqualsNoCase(key, "parity")) {
-            const auto parity = ParseParity(value);
-            if (!parity) return false;
-            state.Parity = *parity;
-        } else if (EqualsNoCase(key, "data")) {
-            const auto bits = ParseDataBits(value);
-            if (!bits) return false;
-            state.ByteSize = *bits;
-        } else if (EqualsNoCase(key, "stop")) {
-            const auto bits = ParseStopBits(value);
-            if (!bits) return false;
-            state.StopBits = *bits;
-        } else if (!IsOtherModeKey(key, value)) {
+        if (equals == std::string_view::npos ||
+            !SetKeyedField(token.substr(0, equals), token.substr(equals + 1), state))
             return false;
-        }
     }
     return true;
 }
 
+// The baud rate is required; the fields after it may be left off.
 bool ParseCommaForm(std::string_view text, CommState& state)
 {
-    std::vector<std::string_view> fields;
-    for (;;) {
+    std::size_t index = 0;
+    for (;; ++index) {
         const std::size_t comma = text.find(',');
-        fields.push_back(Trim(text.substr(0, comma)));
-        if (comma == std::string_view::npos) break;
+        if (index >= std::size(kLineFields) ||
+            !kLineFields[index].set(Trim(text.substr(0, comma)), state))
+            return false;
+        if (comma == std::string_view::npos) return true;
         text.remove_prefix(comma + 1);
     }
-    if (fields.size() > 4) return false;
-    const auto baud = ParseBaud(fields[0]);
-    if (!baud) return false;
-    CommState parsed = state;
-    parsed.BaudRate = *baud;
-    if (fields.size() > 1) {
-        const auto parity = ParseParity(fields[1]);
-        if (!parity) return false;
-        parsed.Parity = *parity;
-    }
-    if (fields.size() > 2) {
-        const auto bits = ParseDataBits(fields[2]);
-        if (!bits) return false;
-        parsed.ByteSize = *bits;
-    }
-    if (fields.size() > 3) {
-        const auto bits = ParseStopBits(fields[3]);
-        if (!bits) return false;
-        parsed.StopBits = *bits;
-    }
-    state = parsed;
-    return true;
 }
 
 // Drops a leading "COMn:" device name.
