@@ -6,8 +6,14 @@ set -euo pipefail
 PACKAGES=(
     # build
     g++ cmake ninja-build pkg-config binutils
+    # the window: Qt 6 Widgets, and CJK fonts (WenQuanYi Micro Hei for the
+    # window's 12-pixel layout, Noto Sans Mono CJK SC for the traffic log)
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    fonts-wqy-microhei fonts-noto-cjk
     # tests and benchmarks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # a display for machines without one (xvfb-run)
+    xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,16 @@
+// Reading numbers typed into the window's edits, with the rules and messages of
+// a dialog's data exchange.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// An unsigned decimal number with optional blanks or tabs around it and an
+// optional '+'; nothing else. Values beyond 32 bits are refused.
+std::optional<std::uint32_t> ParseUnsignedField(std::string_view text);
+
+inline constexpr const char* kNotUnsignedMessage = "Please enter a positive integer.";
+// "Please enter an integer between <low> and <high>."
+std::string RangeMessage(std::uint32_t low, std::uint32_t high);

@@ -1,0 +1,33 @@
+// Turning a send row's address and command texts into the command text of a
+// transaction, and the messages that refuse a row.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The most command text (address and command together, blanks removed) that a
+// transaction's work buffer holds.
+inline constexpr std::size_t kMaxCommandText = 4096;
+
+enum class RowParseResult {
+    kOk,
+    kAddressLength,  // the address does not hold 2 × address length digits
+    kOddCommand,     // hex mode: an odd number of command characters
+    kEmptyCommand,   // nothing but blanks in the command
+    kTooLong,        // more than kMaxCommandText characters of command text
+};
+
+// Which edit a refused row sends the focus to.
+enum class RowField { kAddress, kCommand };
+
+// Checks the texts in the order address, odd count, empty, length, and on
+// success writes the prepared text into `prepared` (left alone otherwise). Only
+// space characters are removed; the address counts only when `addrLen` > 0.
+RowParseResult ParseRowTexts(std::string_view address, std::string_view command, int addrLen,
+                             bool hexMode, std::string& prepared);
+
+RowField FaultyField(RowParseResult result);
+
+// The message for a refused row in the interface language (1 English, else Chinese).
+std::string RowParseMessage(RowParseResult result, int addrLen, int language);

@@ -1,0 +1,17 @@
+#include "about_dialog.h"
+
+#include <QPushButton>
+
+#include "program_icon.h"
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
+{
+    const DialogTemplate& about = AboutDialogTemplate();
+    setWindowTitle(QString::fromUtf8(about.title));
+    setWindowIcon(ProgramIcon());
+    setFixedSize(DialogUnitsToPixelsX(about.w), DialogUnitsToPixelsY(about.h));
+    m_controls.Create(*this, about);
+    auto* ok = static_cast<QPushButton*>(m_controls.Find(1));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

@@ -1,0 +1,162 @@
+#include "dialog_builder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include "hex_edit.h"
+#include "program_icon.h"
+
+namespace {
+
+constexpr const char* kIdProperty = "controlId";
+
+// Edits and combo boxes keep the height of a 14-unit edit, whatever their
+// template height (a combo box's is the height of its dropped list).
+constexpr int kFieldHeightDu = 14;
+
+QWidget* MakeWidget(const ControlSpec& spec, QWidget& parent)
+{
+    const QString text = QString::fromUtf8(spec.text);
+    switch (spec.kind) {
+        case ControlKind::kGroupBox: return new QGroupBox(text, &parent);
+        case ControlKind::kLabel:
+        case ControlKind::kLabelRight:
+        case ControlKind::kLabelCentered:
+        case ControlKind::kLabelNoPrefix: {
+            auto* label = new QLabel(text, &parent);
+            label->setTextFormat(Qt::PlainText);
+            const Qt::Alignment horizontal = spec.kind == ControlKind::kLabelRight ? Qt::AlignRight
+                                             : spec.kind == ControlKind::kLabelCentered
+                                                 ? Qt::AlignHCenter
+                                                 : Qt::AlignLeft;
+            label->setAlignment(horizontal | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::kIcon: {
+            auto* label = new QLabel(&parent);
+            label->setPixmap(ProgramIcon().pixmap(32, 32));
+            return label;
+        }
+        case ControlKind::kComboDropDown: {
+            auto* combo = new QComboBox(&parent);
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            const int rowsInDroppedList = (DialogUnitsToPixelsY(spec.h) - 2) / 18;
+            combo->setMaxVisibleItems(qMax(1, rowsInDroppedList));
+            return combo;
+        }
+        case ControlKind::kEdit: return new QLineEdit(text, &parent);
+        case ControlKind::kHexEdit: return new HexEdit(&parent);
+        case ControlKind::kLogEdit: {
+            auto* log = new QPlainTextEdit(&parent);
+            log->setLineWrapMode(QPlainTextEdit::NoWrap);
+            log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            return log;
+        }
+        case ControlKind::kPushButton:
+        case ControlKind::kDefPushButton:
+        case ControlKind::kFlatPushButton: return new QPushButton(text, &parent);
+        case ControlKind::kRadioButton: return new QRadioButton(text, &parent);
+        case ControlKind::kCheckBox: return new QCheckBox(text, &parent);
+        case ControlKind::kTabControl: {
+            auto* tabs = new QTabWidget(&parent);
+            tabs->setUsesScrollButtons(true);
+            return tabs;
+        }
+    }
+    return new QWidget(&parent);
+}
+
+bool IsFramingControl(ControlKind kind)
+{
+    return kind == ControlKind::kGroupBox || kind == ControlKind::kTabControl;
+}
+
+Qt::FocusPolicy FocusPolicyFor(const ControlSpec& spec)
+{
+    if (spec.style & kTabStop) return Qt::StrongFocus;
+    switch (spec.kind) {
+        case ControlKind::kRadioButton:
+        case ControlKind::kTabControl: return Qt::ClickFocus;
+        default: return Qt::NoFocus;
+    }
+}
+
+}  // namespace
+
+QRect TemplateRectToPixels(const ControlSpec& spec)
+{
+    const int left = DialogUnitsToPixelsX(spec.x);
+    const int top = DialogUnitsToPixelsY(spec.y);
+    const int right = DialogUnitsToPixelsX(spec.x + spec.w);
+    const int height = spec.kind == ControlKind::kComboDropDown ? kFieldHeightDu : spec.h;
+    const int bottom = DialogUnitsToPixelsY(spec.y + height);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+QString AccessibleNameFor(const ControlSpec& spec)
+{
+    struct RowRole {
+        int firstId;
+        const char* role;
+    };
+    static constexpr RowRole kRowRoles[] = {
+        {1016, "Address"}, {1026, "Command"}, {1036, "Time-out"}, {1003, "Send"}, {1046, "Loop"}};
+    for (const RowRole& row : kRowRoles) {
+        if (spec.id >= row.firstId && spec.id < row.firstId + 10)
+            return QStringLiteral("%1 %2").arg(row.role).arg(spec.id - row.firstId + 1);
+    }
+    switch (spec.id) {
+        case 1058: return QStringLiteral("COM port");
+        case 1060: return QStringLiteral("Line setting");
+        case 1087: return QStringLiteral("Character time-out");
+        case 1088: return QStringLiteral("HID readers");
+        case 1061: return QStringLiteral("Protocols");
+        case 1000: return QStringLiteral("Traffic log");
+        default: break;
+    }
+    if (spec.id >= 1063 && spec.id <= 1086)
+        return QStringLiteral("Reader name %1").arg(spec.id - 1062);
+    if (spec.kind == ControlKind::kIcon) return QStringLiteral("Program icon");
+    // Controls with a text: their visible text, which follows the language.
+    return {};
+}
+
+int ControlId(const QWidget& control)
+{
+    const QVariant id = control.property(kIdProperty);
+    return id.isValid() ? id.toInt() : kNoId;
+}
+
+void DialogControls::Create(QWidget& window, const DialogTemplate& dialogTemplate)
+{
+    QWidget* previousTabStop = nullptr;
+    for (const ControlSpec& spec : dialogTemplate.controls) {
+        QWidget* control = MakeWidget(spec, window);
+        control->setProperty(kIdProperty, spec.id);
+        control->setObjectName(spec.id == kNoId ? QString() : QString::number(spec.id));
+        control->setGeometry(TemplateRectToPixels(spec));
+        control->setFocusPolicy(FocusPolicyFor(spec));
+        control->setAccessibleName(AccessibleNameFor(spec));
+        control->setVisible(!(spec.style & kHidden));
+        if (spec.style & kTabStop) {
+            if (previousTabStop) QWidget::setTabOrder(previousTabStop, control);
+            previousTabStop = control;
+        }
+        if (spec.id != kNoId) m_byId.insert(spec.id, control);
+        m_controls.push_back(control);
+    }
+    // Frames lie under what they frame, so that they never take its clicks.
+    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
+        if (IsFramingControl(
+                dialogTemplate.controls[std::distance(it, m_controls.rend()) - 1].kind))
+            (*it)->lower();
+    }
+}

@@ -1,0 +1,6 @@
+// The program icon (window, task bar, About box), drawn rather than stored.
+#pragma once
+
+#include <QIcon>
+
+QIcon ProgramIcon();
