@@ -1,7 +1,11 @@
 #include "hex_edit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <algorithm>
+#include <limits>
 
 QString FilterHexText(const QString& typed)
 {
@@ -28,15 +32,28 @@ bool TypesCharacters(const QKeyEvent& event)
 
 }  // namespace
 
+qsizetype HexEdit::Room() const
+{
+    if (m_nLimit <= 0) return std::numeric_limits<qsizetype>::max();
+    const qsizetype left = text().size() - selectedText().size();
+    return std::max<qsizetype>(0, m_nLimit - left);
+}
+
 void HexEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Control) m_bControlDown = true;
-    if (!Filtering() || !TypesCharacters(*event)) {
+    if (m_nLimit > 0 && event->matches(QKeySequence::Paste)) {
+        // A paste is cut to the room left, as a limited edit does.
+        insert(QGuiApplication::clipboard()->text().left(Room()));
+        event->accept();
+        return;
+    }
+    if (!TypesCharacters(*event)) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    const QString kept = FilterHexText(event->text());
-    if (kept.isEmpty()) {
+    const QString kept = Filtering() ? FilterHexText(event->text()) : event->text();
+    if (kept.isEmpty() || kept.size() > Room()) {
         event->accept();
         return;
     }

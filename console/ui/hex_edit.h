@@ -12,6 +12,11 @@ public:
     void SetFilter(bool on) { m_bFilter = on; }
     bool Filter() const { return m_bFilter; }
 
+    // The most characters typing or pasting may leave in the edit (0: no
+    // limit). Text put in by the program is never cut.
+    void SetTypingLimit(int characters) { m_nLimit = characters; }
+    int TypingLimit() const { return m_nLimit; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -20,9 +25,12 @@ protected:
 
 private:
     bool Filtering() const { return m_bFilter && !m_bControlDown; }
+    // How many more characters fit in place of the selection.
+    qsizetype Room() const;
 
     bool m_bFilter = true;
     bool m_bControlDown = false;
+    int m_nLimit = 0;
 };
 
 // What a filtering edit makes of typed text: blanks, digits and A to F kept,

@@ -1,16 +1,19 @@
 #include "main_dialog.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "about_dialog.h"
 #include "log_edit_view.h"
 #include "platform_shell.h"
 #include "program_icon.h"
+#include "quillard/protocol_library.h"
 #include "window_fonts.h"
 
 namespace {
@@ -66,6 +69,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon()
     m_commands[kClearLogCommand] = [this] { ClearLog(); };
     m_commands[kAboutCommand] = [this] { OnAbout(); };
     m_commands[kCalculatorCommand] = [] { StartCalculator(); };
+    connect(Item<QTabWidget>(1061), &QTabWidget::currentChanged, this,
+            [this] { OnSelchangeProtocolTab(); });
 
     for (QWidget* control : m_controls.All()) {
         if (auto* button = qobject_cast<QPushButton*>(control)) {
@@ -76,12 +81,20 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon()
     ApplyRowColours();
 }
 
-MainDialog::~MainDialog() = default;
+MainDialog::~MainDialog()
+{
+    const bool hadProtocols = !m_protocols.empty();
+    m_protocols.clear();
+    m_pCurProtocol = nullptr;
+    if (hadProtocols || m_hProtocolLib) FreeProtocolLib(m_hProtocolLib);
+}
 
 int MainDialog::DoModal()
 {
     OnInitDialog();
-    return exec();
+    const int outcome = exec();
+    DestroyWindow();  // when a quit request ended the loop
+    return outcome;
 }
 
 void MainDialog::Create()
@@ -113,6 +126,15 @@ bool MainDialog::OnInitDialog()
     LayoutRows(kRows);
 
     setWindowTitle(QString::fromUtf8(kWindowTitle));
+
+    LoadSettings();
+    InitProtocolTabs();
+    {
+        // Selecting the first tab tells no one; the handler is called directly.
+        const QSignalBlocker quiet(Item<QTabWidget>(1061));
+        Item<QTabWidget>(1061)->setCurrentIndex(0);
+    }
+    OnSelchangeProtocolTab();
 
     m_log->SetLimit(kLogLimit);
     return true;
@@ -159,6 +181,31 @@ void MainDialog::OnOK() {}
 void MainDialog::OnCancel()
 {
     QDialog::reject();
+}
+
+// However the window closes, the rows, history and language are saved first.
+void MainDialog::done(int result)
+{
+    DestroyWindow();
+    QDialog::done(result);
+}
+
+void MainDialog::RequestQuit()
+{
+    if (m_bQuitRequested) return;
+    m_bQuitRequested = true;
+    QTimer::singleShot(0, this, [this] { QuitWhenNothingIsOnTop(); });
+}
+
+// A message box shown after the request is still read before the window goes.
+void MainDialog::QuitWhenNothingIsOnTop()
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        QTimer::singleShot(50, this, [this] { QuitWhenNothingIsOnTop(); });
+        return;
+    }
+    done(QDialog::Rejected);
 }
 
 void MainDialog::MessageBox(const QString& text)

@@ -14,6 +14,8 @@
 #include "dialog_builder.h"
 #include "hollet/CxComm.h"
 #include "hollet/CxHid.h"
+#include "quillard/dynamic_library.h"
+#include "quillard/settings.h"
 #include "quillard/transaction.h"
 
 class HexEdit;
@@ -63,6 +65,24 @@ public:
     void OnAddRow();
     void OnRemoveRow();
 
+    // Protocols: the catalogue from the settings file, one tab each.
+    void LoadSettings();
+    void InitProtocolTabs();
+    void OnSelchangeProtocolTab();
+    void ShowDevNames(const std::vector<std::string>& names);
+    void EnableAddrEdits(bool enable);
+    void LimitAddrEdits(int characters);
+    // Copies the ten rows' texts into `entry` (true) or out of it (false).
+    void ExchangeRows(ProtocolEntry* entry, bool toEntry);
+    void SaveHistory(ProtocolEntry* entry);
+    // Saves the current protocol's rows and history and the language; once.
+    void DestroyWindow();
+
+    // Asks the program to end once the current handler and any message box
+    // on top of the window are done.
+    void RequestQuit();
+    bool QuitRequested() const { return m_bQuitRequested; }
+
     void AppendLog(const std::string& line) override;
     void ClearLog();
     LogEditView& Log() { return *m_log; }
@@ -79,6 +99,7 @@ public:
 
     void accept() override;  // the dialog's OK command
     void reject() override;  // Escape, the close box
+    void done(int result) override;
 
     // The values bound to the controls.
     std::array<unsigned, kRows> m_nRowTimeout;
@@ -93,6 +114,10 @@ public:
     bool m_bHexMode = true;
     std::array<std::string, kRows> m_strSendText;
 
+    ProtocolCatalogue m_protocols;
+    ProtocolEntry* m_pCurProtocol = nullptr;
+    ModuleHandle m_hProtocolLib = nullptr;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -105,6 +130,8 @@ private:
     void SetWindowRect(const QRect& frame);
     void ApplyRowColours();
     void PostSendClick(int sendId);
+    void TakeRowTexts();
+    void QuitWhenNothingIsOnTop();
 
     QIcon m_hIcon;
     CxComm m_comm;
@@ -115,4 +142,6 @@ private:
     std::unique_ptr<LogEditView> m_log;
     std::unordered_map<int, std::function<void()>> m_commands;
     MessageHandler m_messageHandler;
+    bool m_bQuitRequested = false;
+    bool m_bDestroyed = false;
 };

@@ -21,22 +21,9 @@
 #include "hex_edit.h"
 #include "log_edit_view.h"
 #include "main_dialog.h"
+#include "started_window.h"
 
 namespace {
-
-// A started window whose message boxes are recorded instead of shown.
-struct StartedWindow {
-    StartedWindow()
-    {
-        dialog.SetMessageHandler([this](const QString& text) { messages << text; });
-        dialog.Create();
-    }
-    QLineEdit* Edit(int id) { return dialog.Item<QLineEdit>(id); }
-    QString LogText() { return dialog.Item<QPlainTextEdit>(1000)->toPlainText(); }
-
-    MainDialog dialog;
-    QStringList messages;
-};
 
 const char* ClassFor(ControlKind kind)
 {
@@ -80,6 +67,7 @@ private slots:
     // findable by ID and by an accessible name.
     void controlsMatchTheTemplate()
     {
+        TestProgramFolder folder;
         MainDialog dialog;
         int count = 0;
         for (const ControlSpec& spec : MainDialogTemplate().controls) {
@@ -124,21 +112,21 @@ private slots:
                                      1022, 1034, 1044, 1011, 1054, 1025, 1035, 1045, 1012, 1055,  //
                                      1002, 1001, 1013, 1014, 1089, 1000};
         QList<int> order;
-        QWidget* at = window.dialog.GetDlgItem(1058);
+        QWidget* at = window.dialog->GetDlgItem(1058);
         do {
             if (at->focusPolicy() & Qt::TabFocus && at->property("controlId").isValid())
                 order << at->property("controlId").toInt();
             at = at->nextInFocusChain();
-        } while (at != window.dialog.GetDlgItem(1058));
+        } while (at != window.dialog->GetDlgItem(1058));
         QCOMPARE(order, expected);
         for (int id : {1097, 1098, 1061, 1092, 1059, 1063})
-            QVERIFY(!(window.dialog.GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
+            QVERIFY(!(window.dialog->GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
     }
 
     void startUpState()
     {
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         QCOMPARE(dialog.pos(), QPoint(10, 10));
         QVERIFY(dialog.windowTitle().startsWith(QStringLiteral("Quillard -->")));
         QVERIFY(!dialog.windowIcon().isNull());
@@ -275,8 +263,9 @@ private slots:
         QFETCH(int, focus);
         QFETCH(QString, prepared);
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         dialog.m_nAddrLen = addrLen;
+        dialog.EnableAddrEdits(addrLen != 0);
         dialog.SetHexMode(hexMode);
         dialog.m_nLanguage = language;
         dialog.UpdateData(false);
@@ -326,7 +315,7 @@ private slots:
         QFETCH(QString, message);
         QFETCH(bool, commandsTaken);
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         dialog.activateWindow();
         window.Edit(1026)->setText(QStringLiteral("0102"));
         window.Edit(editId)->setText(text);
@@ -349,7 +338,7 @@ private slots:
     {
         StartedWindow window;
         window.Edit(1026)->setText(QStringLiteral("01 02"));
-        QTest::mouseClick(window.dialog.GetDlgItem(1003), Qt::LeftButton);
+        QTest::mouseClick(window.dialog->GetDlgItem(1003), Qt::LeftButton);
         QCOMPARE(window.messages, QStringList{"Ports are not open!"});
         QCOMPARE(window.LogText(), QString());
     }
@@ -357,7 +346,7 @@ private slots:
     void sendThroughPortAndCorvane()
     {
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         FakePort port;
         port.reply = {0x90, 0x00};
         dialog.Engine().SetCurrentPort(&port);
@@ -395,7 +384,7 @@ private slots:
         QFETCH(int, editId);
         QFETCH(int, row);
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         FakePort port;
         dialog.Engine().SetCurrentPort(&port);
         dialog.Engine().SetProtocolApi(LoadCorvane());
@@ -416,19 +405,19 @@ private slots:
     void okLeavesTheWindowOpenEscapeClosesIt()
     {
         StartedWindow window;
-        window.dialog.OnCommand(1);
-        window.dialog.accept();
-        QVERIFY(window.dialog.isVisible());
+        window.dialog->OnCommand(1);
+        window.dialog->accept();
+        QVERIFY(window.dialog->isVisible());
         QTest::keyClick(window.Edit(1026), Qt::Key_Escape);
-        QVERIFY(!window.dialog.isVisible());
-        QCOMPARE(window.dialog.result(), int(QDialog::Rejected));
+        QVERIFY(!window.dialog->isVisible());
+        QCOMPARE(window.dialog->result(), int(QDialog::Rejected));
     }
 
     void rowColours()
     {
         StartedWindow window;
         const auto base = [&](int id, QPalette::ColorGroup group) {
-            return window.dialog.GetDlgItem(id)->palette().color(group, QPalette::Base);
+            return window.dialog->GetDlgItem(id)->palette().color(group, QPalette::Base);
         };
         for (int id : {1016, 1026, 1036, 1018, 1044})
             QCOMPARE(base(id, QPalette::Active), QColor(200, 250, 250));
@@ -441,7 +430,7 @@ private slots:
     void logWipeAndClear()
     {
         StartedWindow window;
-        MainDialog& dialog = window.dialog;
+        MainDialog& dialog = *window.dialog;
         const std::string line(998, 'x');  // 1000 characters with CR LF
         for (int i = 0; i < 630; ++i)
             dialog.AppendLog(line);
@@ -481,22 +470,20 @@ private slots:
                 QTest::keyClick(about, Qt::Key_Escape);
             }
         });
-        window.dialog.OnSysCommand(16);
+        window.dialog->OnSysCommand(16);
         QCOMPARE(title, QStringLiteral("关于Quillard"));
         AboutDialog about;
         QCOMPARE(static_cast<QPushButton*>(about.GetDlgItem(1))->text(), QStringLiteral("确定"));
         QVERIFY(about.findChildren<QLabel*>().size() == 3);
         QVERIFY(about.findChildren<QLabel*>()[1]->text() == QStringLiteral("Quillard 1.2 版"));
         // Other system commands are the window manager's.
-        window.dialog.OnSysCommand(0xF020);
-        QVERIFY(window.dialog.isVisible());
+        window.dialog->OnSysCommand(0xF020);
+        QVERIFY(window.dialog->isVisible());
     }
 };
 
-int main(int argc, char** argv)
+int RunMainDialogTests(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     MainDialogTests tests;
     return QTest::qExec(&tests, argc, argv);
 }

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QPixmap>
 
+#include <cstdio>
+
+#include "hollet/com_names.h"
 #include "main_dialog.h"
 #include "window_fonts.h"
 
@@ -11,7 +14,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(DialogFont());
     if (argc < 2) return 2;
+    // The program folder is the build folder, above tests/.
+    SetAppFolder(ProgramFolder() + "/..");
     MainDialog dialog;
+    dialog.SetMessageHandler(
+        [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     dialog.Create();
     const int rows = argc > 2 ? std::atoi(argv[2]) : MainDialog::kRows;
     while (dialog.m_nRowCount > rows && dialog.m_nRowCount > 1)

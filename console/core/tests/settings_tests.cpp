@@ -1,0 +1,162 @@
+#include "quillard/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "hollet/com_names.h"
+#include "program_folder.h"
+#include "quillard/ini_file.h"
+
+namespace {
+
+struct SettingsFiles : ::testing::Test {
+    LoadedSettings Load(const std::string& settings)
+    {
+        folder.Write(kSettingsFileName, settings);
+        return LoadSettingsFiles(folder.Path(kSettingsFileName), folder.Path(kHistoryFileName));
+    }
+    // One protocol whose section holds `keys`.
+    LoadedSettings LoadOne(const std::string& keys)
+    {
+        return Load("[Setting]\nnProtocolCount=1\nszProtocolName0=P\n[szProtocolName0]\n" + keys);
+    }
+    TestProgramFolder folder;
+};
+
+}  // namespace
+
+TEST_F(SettingsFiles, TheExampleCatalogue)
+{
+    const LoadedSettings loaded = Load(kTwoProtocols);
+    EXPECT_FALSE(loaded.fatal);
+    EXPECT_EQ(loaded.language, 1);
+    ASSERT_EQ(loaded.protocols.size(), 2u);
+    const ProtocolEntry& bus = *loaded.protocols[1];
+    EXPECT_EQ(bus.szProtocolName, "Bus");
+    EXPECT_EQ(bus.szSection, "szProtocolName1");
+    EXPECT_EQ(bus.szDllName, "Corvane.dll");
+    EXPECT_EQ(bus.nAddrLen, 1);
+    EXPECT_EQ(bus.bHexMode, 1);
+    EXPECT_EQ(bus.szDevNames, std::vector<std::string>{"Reader C"});
+    EXPECT_EQ(loaded.protocols[0]->szDevNames, (std::vector<std::string>{"Reader A", "Reader B"}));
+}
+
+TEST_F(SettingsFiles, FatalKeysKeepTheEntriesBeforeThem)
+{
+    const struct {
+        const char* name;
+        std::string settings;
+        std::size_t entries;
+        bool fatal;
+    } cases[] = {
+        {"no file", "", 0, true},
+        {"count 0", "[Setting]\nnProtocolCount=0\n", 0, false},
+        {"count negative", "[Setting]\nnProtocolCount=-3\n", 0, false},
+        {"entry 1 lacks szDllName",
+         std::string(kTwoProtocols).replace(std::string(kTwoProtocols).rfind("szDllName"), 9, "x"),
+         1, true},
+        {"name of entry 2 missing", std::string(kTwoProtocols) + "[Setting]\n", 2, false},
+        {"absurd count stops at the first missing name",
+         std::string(kTwoProtocols)
+             .replace(std::string(kTwoProtocols).find("=2\n"), 2, "=2000000000"),
+         2, true},
+        {"nDevCount missing",
+         "[Setting]\nnProtocolCount=1\nszProtocolName0=P\n[szProtocolName0]\nszDllName=a.dll\n", 0,
+         true},
+        {"absurd nDevCount stops at the first missing name",
+         "[Setting]\nnProtocolCount=1\nszProtocolName0=P\n[szProtocolName0]\nszDllName=a.dll\n"
+         "nDevCount=2000000000\nszDevName0=A\n",
+         0, true},
+    };
+    for (const auto& c : cases) {
+        const LoadedSettings loaded = Load(c.settings);
+        EXPECT_EQ(loaded.protocols.size(), c.entries) << c.name;
+        EXPECT_EQ(loaded.fatal, c.fatal) << c.name;
+    }
+}
+
+TEST_F(SettingsFiles, ValueForms)
+{
+    const struct {
+        const char* keys;
+        int addrLen;
+        int hexMode;
+        std::size_t devices;
+    } cases[] = {
+        {"szDllName=a.dll\nnDevCount=0\nbHexMode=TRUE\nnAddrLen=2\n", 2, 1, 0},
+        {"szDllName=a.dll\nnDevCount=-1\nbHexMode=true\n", 0, 0, 0},
+        {"szDllName=a.dll\nnDevCount=abc\nbHexMode=1\nnAddrLen= 3x\n", 3, 0, 0},
+        {"szDllName=a.dll\nnDevCount=1\nszDevName0=R\nbHexMode=TRUE \nnAddrLen=-2\n", 0, 1, 1},
+        {"szDllName=a.dll\nnDevCount=2junk\nszDevName0=R\nszDevName1=S\nbHexMode=TRUEX\n", 0, 0, 2},
+    };
+    for (const auto& c : cases) {
+        const LoadedSettings loaded = LoadOne(c.keys);
+        ASSERT_EQ(loaded.protocols.size(), 1u) << c.keys;
+        EXPECT_EQ(loaded.protocols[0]->nAddrLen, c.addrLen) << c.keys;
+        EXPECT_EQ(loaded.protocols[0]->bHexMode, c.hexMode) << c.keys;
+        EXPECT_EQ(loaded.protocols[0]->szDevNames.size(), c.devices) << c.keys;
+    }
+    EXPECT_EQ(AtoiValue("  -12ab"), -12);
+    EXPECT_EQ(AtoiValue("99999999999"), 2147483647);
+    EXPECT_EQ(AtoiValue("-99999999999"), -2147483647 - 1);
+}
+
+TEST_F(SettingsFiles, LanguageIsReadFromTwoCharactersAndWrittenOnlyWhenItDiffers)
+{
+    const struct {
+        const char* stored;  // null: no key
+        int language;        // as read
+        int chosen;          // at close
+        const char* after;   // the value in the file afterwards
+    } cases[] = {
+        {"EN", 1, 1, "EN"}, {"ENGLISH", 1, 1, "ENGLISH"}, {"en", 0, 0, "CN"}, {"en", 0, 1, "EN"},
+        {"CN", 0, 1, "EN"}, {nullptr, 0, 0, "CN"},        {"XX", 0, 0, "CN"},
+    };
+    for (const auto& c : cases) {
+        std::string settings = "[Setting]\nnProtocolCount=0\n";
+        if (c.stored) settings += std::string("szLanguage=") + c.stored + "\n";
+        EXPECT_EQ(Load(settings).language, c.language) << (c.stored ? c.stored : "none");
+        SaveLanguage(folder.Path(kSettingsFileName), c.chosen);
+        std::string value;
+        ReadIniValue(folder.Path(kSettingsFileName), "Setting", "szLanguage", value);
+        EXPECT_EQ(value, c.after) << (c.stored ? c.stored : "none");
+    }
+}
+
+TEST_F(SettingsFiles, HistoryOfTheExampleAndAddressesOnlyWithAnAddressLength)
+{
+    LoadedSettings loaded = Load(kTwoProtocols);
+    loaded.protocols[0]->szCmd[0] = "0102";
+    loaded.protocols[1]->szCmd[0] = "0304";
+    loaded.protocols[1]->szAddr[0] = "01";
+    SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[0]);
+    SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[1]);
+    std::string expected = "[szProtocolName0]\nCMD0=0102\n";
+    for (int j = 1; j < 10; ++j)
+        expected += "CMD" + std::to_string(j) + "=\n";
+    expected += "\n[szProtocolName1]\nADDR0=01\nCMD0=0304\n";
+    for (int j = 1; j < 10; ++j)
+        expected += "ADDR" + std::to_string(j) + "=\nCMD" + std::to_string(j) + "=\n";
+    EXPECT_EQ(folder.Read(kHistoryFileName), expected);
+
+    // Protocol 0 without address keeps address keys it never wrote; they come
+    // back when it gets an address length, cut to 259 characters.
+    const std::string longCommand(300, 'A');
+    WriteIniValue(folder.Path(kHistoryFileName), "szProtocolName0", "ADDR3", "0A0B");
+    loaded.protocols[0]->szCmd[3] = longCommand;
+    loaded.protocols[0]->szAddr[3] = "FFFF";
+    SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[0]);
+    EXPECT_EQ(Load(kTwoProtocols).protocols[0]->szAddr[3], "");
+    std::string settings = kTwoProtocols;
+    settings.replace(settings.find("nAddrLen=0"), 10, "nAddrLen=2");
+    const LoadedSettings again = Load(settings);
+    EXPECT_EQ(again.protocols[0]->szAddr[3], "0A0B");
+    EXPECT_EQ(again.protocols[0]->szCmd[3], longCommand.substr(0, 259));
+}
+
+TEST(AppFiles, FilesBesideTheProgram)
+{
+    SetAppFolder("/opt/quillard");
+    EXPECT_EQ(MakeAppFilePath("History.ini"), "/opt/quillard/History.ini");
+    SetAppFolder("");
+    EXPECT_EQ(MakeAppFilePath("x"), ProgramFolder() + "/x");
+}

@@ -1,0 +1,53 @@
+// Protocol plug-ins for the console's tests, one per behaviour, all from this
+// file: wrap and unwrap pass bytes through, as Corvane does, and
+//   TEST_CHECK_RESULT   is what the check returns (default 0);
+//   TEST_NO_UNWRAP      leaves tlx_ReaderToPC out.
+// Every load of any of them counts up the environment variable TEST_PLUGIN_LOADS.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "tlx_protocol.h"
+
+#ifndef TEST_CHECK_RESULT
+#define TEST_CHECK_RESULT 0
+#endif
+
+namespace {
+
+__attribute__((constructor)) void CountLoad()
+{
+    const char* loads = std::getenv("TEST_PLUGIN_LOADS");
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", (loads ? std::atoi(loads) : 0) + 1);
+    setenv("TEST_PLUGIN_LOADS", text, 1);
+}
+
+}  // namespace
+
+extern "C" {
+
+TLX_EXPORT int tlx_PCToReader(const char* text, int textLength, unsigned char* frame,
+                              int* frameLength)
+{
+    if (textLength > *frameLength) return 0;
+    std::memcpy(frame, text, static_cast<std::size_t>(textLength));
+    *frameLength = textLength;
+    return 1;
+}
+
+#ifndef TEST_NO_UNWRAP
+TLX_EXPORT int tlx_ReaderToPC(const unsigned char* raw, int rawLength, unsigned char* reply,
+                              int* replyLength)
+{
+    std::memcpy(reply, raw, static_cast<std::size_t>(rawLength));
+    *replyLength = rawLength;
+    return 1;
+}
+#endif
+
+TLX_EXPORT int tlx_CheckData(const unsigned char*, int)
+{
+    return TEST_CHECK_RESULT;
+}
+}

@@ -1,0 +1,131 @@
+// Protocols: the settings and history files, one tab per protocol, and the
+// plug-in of the current one.
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+
+#include "hex_edit.h"
+#include "main_dialog.h"
+#include "quillard/protocol_library.h"
+
+namespace {
+
+constexpr int kFirstReaderLabel = 1063;
+constexpr int kReaderLabels = 24;
+
+}  // namespace
+
+void MainDialog::LoadSettings()
+{
+    LoadedSettings loaded =
+        LoadSettingsFiles(MakeAppFilePath(kSettingsFileName), MakeAppFilePath(kHistoryFileName));
+    m_nLanguage = loaded.language;
+    m_protocols = std::move(loaded.protocols);
+    if (loaded.fatal) {
+        MessageBox(QString::fromLatin1(kSettingsError));
+        RequestQuit();
+    }
+}
+
+void MainDialog::InitProtocolTabs()
+{
+    auto* tabs = Item<QTabWidget>(1061);
+    const QSignalBlocker quiet(tabs);
+    for (const auto& entry : m_protocols) {
+        auto* page = new QWidget(tabs);
+        page->setAccessibleName(QString::fromStdString(entry->szProtocolName));
+        tabs->addTab(page, QString::fromStdString(entry->szProtocolName));
+    }
+}
+
+void MainDialog::OnSelchangeProtocolTab()
+{
+    const int k = Item<QTabWidget>(1061)->currentIndex();
+    if (m_pCurProtocol) {
+        ExchangeRows(m_pCurProtocol, true);
+        SaveHistory(m_pCurProtocol);
+    }
+    if (k < 0 || k >= static_cast<int>(m_protocols.size())) {
+        m_pCurProtocol = nullptr;
+        return;
+    }
+    ProtocolEntry& entry = *m_protocols[static_cast<std::size_t>(k)];
+    m_pCurProtocol = &entry;
+    ShowDevNames(entry.szDevNames);
+    ExchangeRows(&entry, false);
+    EnableAddrEdits(entry.nAddrLen != 0);
+    LimitAddrEdits(2 * entry.nAddrLen);
+    SetHexMode(entry.bHexMode != 0);
+    m_nAddrLen = entry.nAddrLen;
+
+    if (m_hProtocolLib) FreeProtocolLib(m_hProtocolLib);
+    const ProtocolLoadReport report{
+        [this](const std::string& message) { MessageBox(QString::fromStdString(message)); },
+        [this] { RequestQuit(); }};
+    if (!LoadProtocolLib(m_hProtocolLib, entry.szDllName, report)) {
+        MessageBox(QStringLiteral("Load %1 Faild!!!").arg(QString::fromStdString(entry.szDllName)));
+        RequestQuit();
+    }
+    m_engine.SetProtocolApi(LoadedProtocolApi());
+}
+
+void MainDialog::ShowDevNames(const std::vector<std::string>& names)
+{
+    for (int n = 0; n < kReaderLabels; ++n) {
+        const QString name = n < static_cast<int>(names.size())
+                                 ? QString::fromStdString(names[static_cast<std::size_t>(n)])
+                                 : QString();
+        Item<QLabel>(kFirstReaderLabel + n)->setText(name);
+    }
+}
+
+void MainDialog::EnableAddrEdits(bool enable)
+{
+    for (int row = 0; row < kRows; ++row)
+        GetDlgItem(AddressId(row))->setEnabled(enable);
+}
+
+void MainDialog::LimitAddrEdits(int characters)
+{
+    for (int row = 0; row < kRows; ++row)
+        Item<HexEdit>(AddressId(row))->SetTypingLimit(characters);
+}
+
+// The rows' texts straight from their edits, so that a time-out edit that
+// fails the data exchange cannot keep typed commands from being saved.
+void MainDialog::TakeRowTexts()
+{
+    for (int row = 0; row < kRows; ++row) {
+        m_strAddr[row] = Item<QLineEdit>(AddressId(row))->text().toStdString();
+        m_strCmd[row] = Item<QLineEdit>(CommandId(row))->text().toStdString();
+    }
+}
+
+void MainDialog::ExchangeRows(ProtocolEntry* entry, bool toEntry)
+{
+    if (!entry) return;
+    if (toEntry) {
+        UpdateData(true);
+        TakeRowTexts();
+        entry->szAddr = m_strAddr;
+        entry->szCmd = m_strCmd;
+    } else {
+        m_strAddr = entry->szAddr;
+        m_strCmd = entry->szCmd;
+        UpdateData(false);
+    }
+}
+
+void MainDialog::SaveHistory(ProtocolEntry* entry)
+{
+    if (entry) SaveHistoryFile(MakeAppFilePath(kHistoryFileName), *entry);
+}
+
+void MainDialog::DestroyWindow()
+{
+    if (m_bDestroyed) return;
+    m_bDestroyed = true;
+    ExchangeRows(m_pCurProtocol, true);
+    SaveHistory(m_pCurProtocol);
+    SaveLanguage(MakeAppFilePath(kSettingsFileName), m_nLanguage);
+}

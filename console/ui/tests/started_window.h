@@ -1,0 +1,41 @@
+// A started main window in a program folder of its own, whose message boxes
+// and quit requests are recorded instead of shown.
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <memory>
+
+#include "main_dialog.h"
+#include "program_folder.h"
+
+// The example catalogue in Chinese.
+inline std::string ChineseCatalogue()
+{
+    std::string settings = kTwoProtocols;
+    settings.replace(settings.find("szLanguage=EN"), 13, "szLanguage=CN");
+    return settings;
+}
+
+struct StartedWindow {
+    explicit StartedWindow(const std::string& settings = ChineseCatalogue(),
+                           const std::string& history = {})
+    {
+        if (!settings.empty()) folder.Write(kSettingsFileName, settings);
+        if (!history.empty()) folder.Write(kHistoryFileName, history);
+        dialog = std::make_unique<MainDialog>();
+        dialog->SetMessageHandler([this](const QString& text) { messages << text; });
+        dialog->Create();
+    }
+    QLineEdit* Edit(int id) { return dialog->Item<QLineEdit>(id); }
+    QString LogText() { return dialog->Item<QPlainTextEdit>(1000)->toPlainText(); }
+
+    TestProgramFolder folder;
+    std::unique_ptr<MainDialog> dialog;
+    QStringList messages;
+};
+
+// Runs a QObject test class; the test program runs each of its classes.
+int RunMainDialogTests(int argc, char** argv);
+int RunProtocolTabTests(int argc, char** argv);

@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "started_window.h"
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int failures = RunMainDialogTests(argc, argv);
+    failures += RunProtocolTabTests(argc, argv);
+    return failures;
+}
