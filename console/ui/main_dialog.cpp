@@ -1,8 +1,10 @@
 #include "main_dialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,6 +39,7 @@ constexpr int kSysCommandAbout = 16;
 
 MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon())
 {
+    m_waker = std::make_unique<WindowWaker>([this] { OnWorkerWoken(); });
     m_nRowTimeout.fill(200);
 
     const DialogTemplate& main = MainDialogTemplate();
@@ -69,13 +72,22 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon()
     m_commands[kClearLogCommand] = [this] { ClearLog(); };
     m_commands[kAboutCommand] = [this] { OnAbout(); };
     m_commands[kCalculatorCommand] = [] { StartCalculator(); };
+    m_commands[1097] = [this] { OnLanguageRadio(); };
+    m_commands[1014] = [this] { OnLoopSend(); };
+    m_commands[1015] = [this] { OnComOpen(); };
+    m_commands[1091] = [this] { OnHidSearch(); };
+    m_commands[1062] = [this] { OnHidOpen(); };
+    connect(Item<QComboBox>(1058)->lineEdit(), &QLineEdit::textEdited, this,
+            [this] { OnEditchangeComList(); });
+    m_commands[1098] = [this] { OnLanguageRadio(); };
     connect(Item<QTabWidget>(1061), &QTabWidget::currentChanged, this,
             [this] { OnSelchangeProtocolTab(); });
 
     for (QWidget* control : m_controls.All()) {
-        if (auto* button = qobject_cast<QPushButton*>(control)) {
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if (button && !qobject_cast<QCheckBox*>(control)) {
             const int id = ControlId(*button);
-            connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id); });
+            connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
         }
     }
     ApplyRowColours();
@@ -83,6 +95,11 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon()
 
 MainDialog::~MainDialog()
 {
+    if (LoopWorkerAlive()) {
+        SetLooping(false);
+        if (CxBasePort* port = m_engine.GetCurrentPort()) port->Close();
+        JoinLoopWorker();
+    }
     const bool hadProtocols = !m_protocols.empty();
     m_protocols.clear();
     m_pCurProtocol = nullptr;
@@ -121,6 +138,7 @@ bool MainDialog::OnInitDialog()
     SetWindowRect(QRect(10, 10, 1040, 590));
     setWindowIcon(m_hIcon);
 
+    FillComList();
     GetDlgItem(1001)->setEnabled(false);
     GetDlgItem(1002)->hide();
     LayoutRows(kRows);
@@ -137,6 +155,7 @@ bool MainDialog::OnInitDialog()
     OnSelchangeProtocolTab();
 
     m_log->SetLimit(kLogLimit);
+    ApplyLanguage(m_nLanguage);
     return true;
 }
 
@@ -221,7 +240,13 @@ void MainDialog::MessageBox(const QString& text)
 
 void MainDialog::ShowMessage(const std::string& text)
 {
-    MessageBox(QString::fromStdString(text));
+    if (OnWindowThread()) {
+        MessageBox(QString::fromStdString(text));
+        return;
+    }
+    // A worker winding down after a stop has nothing left to tell the user.
+    if (!GetLooping()) return;
+    m_calls.RunOnWindowThread([&] { MessageBox(QString::fromStdString(text)); });
 }
 
 // Enter in a row's address, command or time-out edit is a click on the row's

@@ -6,9 +6,12 @@
 #include <QIcon>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "dialog_builder.h"
@@ -17,6 +20,8 @@
 #include "quillard/dynamic_library.h"
 #include "quillard/settings.h"
 #include "quillard/transaction.h"
+#include "quillard/window_thread_calls.h"
+#include "window_waker.h"
 
 class HexEdit;
 class LogEditView;
@@ -61,6 +66,10 @@ public:
     void OnSend(int row);
     void SetHexMode(bool on);
 
+    // Writes the labels and buttons in one language (non-zero: English).
+    void ApplyLanguage(int flag);
+    void OnLanguageRadio();
+
     void LayoutRows(int n);
     void OnAddRow();
     void OnRemoveRow();
@@ -83,6 +92,26 @@ public:
     void RequestQuit();
     bool QuitRequested() const { return m_bQuitRequested; }
 
+    // Ports: the COM port list, opening and closing the serial port and the
+    // HID reader.
+    void FillComList();
+    void OnEditchangeComList();
+    void OnComOpen();
+    void OnHidSearch();
+    void OnHidOpen();
+
+    // Loop send: the checked rows, pass after pass, on a worker thread.
+    bool GetLooping();
+    void SetLooping(bool on);
+    void OnLoopSend();
+    void EnableSendControls(bool on);
+    static int LoopThreadProc(MainDialog* window);
+    void LoopPass();
+    // A worker exists that has not been joined yet (it may be finishing a pass).
+    bool LoopWorkerAlive() const { return m_hLoopThread.joinable(); }
+
+    // Works on the window thread and on the loop worker: the worker's lines
+    // are carried out on the window thread, and the worker waits for them.
     void AppendLog(const std::string& line) override;
     void ClearLog();
     LogEditView& Log() { return *m_log; }
@@ -131,6 +160,12 @@ private:
     void ApplyRowColours();
     void PostSendClick(int sendId);
     void TakeRowTexts();
+    bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThreadId; }
+    void SetCaption(int id, const char* chinese, const char* english);
+    void StopLoopBeforeClose();
+    void JoinLoopWorker();
+    void FinishStopWhenWorkerEnded();
+    void OnWorkerWoken();
     void QuitWhenNothingIsOnTop();
 
     QIcon m_hIcon;
@@ -142,6 +177,22 @@ private:
     std::unique_ptr<LogEditView> m_log;
     std::unordered_map<int, std::function<void()>> m_commands;
     MessageHandler m_messageHandler;
+    // The loop: the flag under its lock; the worker and what it sends.
+    std::mutex m_loopLock;
+    bool m_bLooping = false;
+    std::thread m_hLoopThread;
+    std::thread::id m_dwLoopThreadId;
+    std::atomic<bool> m_bWorkerEnded{true};
+    bool m_bStopping = false;  // stopped, the worker still finishing its pass
+    struct LoopRow {
+        std::string text;
+        unsigned timeout;
+    };
+    std::vector<LoopRow> m_loopRows;  // the checked rows as the loop started
+    const std::thread::id m_windowThreadId = std::this_thread::get_id();
+    std::unique_ptr<WindowWaker> m_waker;
+    WindowThreadCalls m_calls{[this] { m_waker->Wake(); }};
+
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;
 };

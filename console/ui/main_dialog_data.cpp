@@ -1,9 +1,12 @@
 // The data exchange between the window's controls and its members, in the
 // order in which the values are bound.
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
+#include "language_texts.h"
 #include "main_dialog.h"
 #include "quillard/field_parse.h"
 
@@ -65,4 +68,24 @@ bool MainDialog::UpdateData(bool saveAndValidate)
     else if (Item<QRadioButton>(1097)->isChecked())
         m_nLanguage = 0;
     return true;
+}
+
+void MainDialog::ApplyLanguage(int flag)
+{
+    for (const ControlTexts& texts : LanguageControlTexts()) {
+        const QString text = QString::fromUtf8(flag ? texts.english : texts.chinese);
+        QWidget* control = GetDlgItem(texts.id);
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            button->setText(text);
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            label->setText(text);
+        else if (auto* group = qobject_cast<QGroupBox*>(control))
+            group->setTitle(text);
+    }
+}
+
+void MainDialog::OnLanguageRadio()
+{
+    UpdateData(true);
+    ApplyLanguage(m_nLanguage);
 }

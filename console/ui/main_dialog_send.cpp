@@ -27,6 +27,7 @@ bool MainDialog::ParseRow(int row)
 // not have been taken yet.
 void MainDialog::OnSend(int row)
 {
+    if (LoopWorkerAlive()) return;  // the worker owns the port until it has ended
     if (!UpdateData(true)) return;
     m_strSendText[row].clear();
     if (!ParseRow(row)) return;
@@ -43,7 +44,10 @@ void MainDialog::SetHexMode(bool on)
 
 void MainDialog::AppendLog(const std::string& line)
 {
-    ::AppendLog(*m_log, line);
+    if (OnWindowThread())
+        ::AppendLog(*m_log, line);
+    else
+        m_calls.RunOnWindowThread([&] { ::AppendLog(*m_log, line); });
 }
 
 void MainDialog::ClearLog()

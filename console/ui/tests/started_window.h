@@ -2,6 +2,7 @@
 // and quit requests are recorded instead of shown.
 #pragma once
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -9,6 +10,7 @@
 
 #include "main_dialog.h"
 #include "program_folder.h"
+#include "test_reader.h"
 
 // The example catalogue in Chinese.
 inline std::string ChineseCatalogue()
@@ -19,8 +21,10 @@ inline std::string ChineseCatalogue()
 }
 
 struct StartedWindow {
+    // The COM list holds the test reader as COM200.
     explicit StartedWindow(const std::string& settings = ChineseCatalogue(),
                            const std::string& history = {})
+        : reader(std::make_unique<TestReader>())
     {
         if (!settings.empty()) folder.Write(kSettingsFileName, settings);
         if (!history.empty()) folder.Write(kHistoryFileName, history);
@@ -31,7 +35,16 @@ struct StartedWindow {
     QLineEdit* Edit(int id) { return dialog->Item<QLineEdit>(id); }
     QString LogText() { return dialog->Item<QPlainTextEdit>(1000)->toPlainText(); }
 
+    // Opens the test reader's port from the window.
+    bool OpenReaderPort()
+    {
+        dialog->Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+        dialog->OnCommand(1015);
+        return dialog->Comm().IsOpen() != 0;
+    }
+
     TestProgramFolder folder;
+    std::unique_ptr<TestReader> reader;
     std::unique_ptr<MainDialog> dialog;
     QStringList messages;
 };
@@ -39,3 +52,4 @@ struct StartedWindow {
 // Runs a QObject test class; the test program runs each of its classes.
 int RunMainDialogTests(int argc, char** argv);
 int RunProtocolTabTests(int argc, char** argv);
+int RunPortLoopTests(int argc, char** argv);

@@ -8,5 +8,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     int failures = RunMainDialogTests(argc, argv);
     failures += RunProtocolTabTests(argc, argv);
+    failures += RunPortLoopTests(argc, argv);
     return failures;
 }

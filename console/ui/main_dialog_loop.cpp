@@ -1,0 +1,133 @@
+// Loop send: the checked rows, pass after pass, on one worker thread.
+//
+// The worker never waits for the window thread while the window thread waits
+// for it: its log lines go through WindowThreadCalls, which the window thread
+// serves whenever it waits for the worker. After a stop, the controls that
+// start a transaction stay disabled until the worker has finished its pass, so
+// that no transaction of the window overlaps one of the worker.
+#include <QLineEdit>
+
+#include "language_texts.h"
+#include "main_dialog.h"
+#include "quillard/row_parser.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kStartWait{10};
+constexpr std::chrono::milliseconds kStopWait{100};
+constexpr std::chrono::hours kUntilDone{24};
+
+}  // namespace
+
+bool MainDialog::GetLooping()
+{
+    std::lock_guard lock(m_loopLock);
+    return m_bLooping;
+}
+
+void MainDialog::SetLooping(bool on)
+{
+    std::lock_guard lock(m_loopLock);
+    m_bLooping = on;
+}
+
+void MainDialog::OnLoopSend()
+{
+    UpdateData(true);
+    CxBasePort* port = m_engine.GetCurrentPort();
+    if (!port || !port->IsOpen()) {
+        MessageBox(QStringLiteral("The port is not open!"));
+        return;
+    }
+    if (!m_engine.GetProtocolApi().IsBound()) {
+        MessageBox(QStringLiteral("Protocol library load error!"));
+        return;
+    }
+    if (std::none_of(m_bLoopCheck.begin(), m_bLoopCheck.end(), [](int on) { return on != 0; })) {
+        MessageBox(QString::fromUtf8(InLanguage(m_nLanguage, "至少需要选中一条命令!",
+                                                "At least need to select a command!")));
+        return;
+    }
+    if (GetLooping()) {
+        SetLooping(false);
+        const bool ended = m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kStopWait);
+        SetCaption(1014, "循环发送", "Loop Send");
+        if (ended) {
+            JoinLoopWorker();
+            EnableSendControls(true);
+        } else {
+            // The worker finishes its pass; the window goes on meanwhile.
+            m_bStopping = true;
+            GetDlgItem(1014)->setEnabled(false);
+        }
+        return;
+    }
+    m_loopRows.clear();
+    for (int row = 0; row < kRows; ++row) {
+        if (!m_bLoopCheck[row]) continue;
+        m_strSendText[row].clear();
+        if (!ParseRow(row)) return;
+        m_loopRows.push_back({m_strSendText[row], m_nRowTimeout[row]});
+    }
+    JoinLoopWorker();
+    EnableSendControls(false);
+    SetLooping(true);
+    m_bWorkerEnded = false;
+    m_hLoopThread = std::thread([this] {
+        LoopThreadProc(this);
+        m_bWorkerEnded = true;
+        m_calls.Notify();
+    });
+    m_dwLoopThreadId = m_hLoopThread.get_id();
+    m_calls.WaitServing([] { return false; }, kStartWait);
+    SetCaption(1014, "循环发送", "Loop Send");
+}
+
+int MainDialog::LoopThreadProc(MainDialog* window)
+{
+    if (!window) return 1;
+    while (window->GetLooping()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        window->LoopPass();
+    }
+    return 0;
+}
+
+void MainDialog::LoopPass()
+{
+    for (const LoopRow& row : m_loopRows) {
+        const int result =
+            m_engine.Transact(row.text.data(), static_cast<int>(row.text.size()), row.timeout);
+        if (result == kTransactPortNotOpen) return;
+    }
+}
+
+void MainDialog::EnableSendControls(bool on)
+{
+    EnableAddrEdits(on && m_pCurProtocol && m_pCurProtocol->nAddrLen != 0);
+    GetDlgItem(1015)->setEnabled(on);
+    GetDlgItem(1061)->setEnabled(on);
+    for (int row = 0; row < kRows; ++row) {
+        for (int id : {CommandId(row), TimeoutId(row), SendId(row), LoopCheckId(row)})
+            GetDlgItem(id)->setEnabled(on);
+    }
+}
+
+// Waits, serving the worker, until it has ended, and releases it.
+void MainDialog::JoinLoopWorker()
+{
+    if (!m_hLoopThread.joinable()) return;
+    m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kUntilDone);
+    m_hLoopThread.join();
+    if (m_bStopping) {
+        m_bStopping = false;
+        EnableSendControls(true);
+        GetDlgItem(1014)->setEnabled(true);
+    }
+}
+
+void MainDialog::OnWorkerWoken()
+{
+    m_calls.RunPending();
+    if (m_bStopping && m_bWorkerEnded) JoinLoopWorker();
+}

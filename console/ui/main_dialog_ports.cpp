@@ -1,0 +1,176 @@
+// Port selection: the COM port list, opening and closing the serial port and
+// the HID reader. At most one port is open; it is the current port.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <climits>
+
+#include "language_texts.h"
+#include "main_dialog.h"
+#include "quillard/com_port_list.h"
+
+namespace {
+
+constexpr int kComName = 1058;
+constexpr int kLineSetting = 1060;
+constexpr int kCharTimeout = 1087;
+constexpr int kComOpen = 1015;
+constexpr int kHidList = 1088;
+constexpr int kHidSearch = 1091;
+constexpr int kHidOpen = 1062;
+constexpr int kDefaultLineSetting = 4;  // "19200, n,8,1"
+constexpr unsigned long kNoHidDevice = 0xFFFFFFFF;
+constexpr std::chrono::milliseconds kStopWait{100};
+
+// The number in a text after the leading characters found in `skipped`: its
+// leading digits, 0 when there are none.
+unsigned long NumberAfter(const QString& text, const QString& skipped)
+{
+    qsizetype i = 0;
+    while (i < text.size() && skipped.contains(text[i]))
+        ++i;
+    unsigned long number = 0;
+    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
+        const unsigned long digit = text[i].unicode() - '0';
+        number = number > (ULONG_MAX - digit) / 10 ? ULONG_MAX : number * 10 + digit;
+    }
+    return number;
+}
+
+// "\\.\COM3" → "COM3 (ttyS2)": the name the open button reads, and the device.
+QString ComListEntry(const std::string& name, const std::string& device)
+{
+    QString entry = QString::fromStdString(name);
+    while (!entry.isEmpty() && (entry.front() == '\\' || entry.front() == '.'))
+        entry.remove(0, 1);
+    QString shown = QString::fromStdString(device);
+    if (shown.startsWith(QStringLiteral("/dev/"))) shown.remove(0, 5);
+    return shown.isEmpty() ? entry : QStringLiteral("%1 (%2)").arg(entry, shown);
+}
+
+}  // namespace
+
+void MainDialog::SetCaption(int id, const char* chinese, const char* english)
+{
+    Item<QAbstractButton>(id)->setText(
+        QString::fromUtf8(InLanguage(m_nLanguage, chinese, english)));
+}
+
+void MainDialog::FillComList()
+{
+    auto* box = Item<QComboBox>(kComName);
+    box->clear();
+    const ComPortList ports(
+        [this](const std::string& message) { MessageBox(QString::fromStdString(message)); });
+    for (std::size_t i = 0; i < ports.Names().size(); ++i)
+        box->addItem(ComListEntry(ports.Names()[i], ports.Devices()[i]));
+    if (box->count() > 0) box->setCurrentIndex(0);
+    Item<QComboBox>(kLineSetting)->setCurrentIndex(kDefaultLineSetting);
+}
+
+void MainDialog::OnEditchangeComList()
+{
+    FillComList();
+}
+
+void MainDialog::OnComOpen()
+{
+    UpdateData(true);
+    static constexpr int kDisabledWhileOpen[] = {kComName, kLineSetting, kCharTimeout,
+                                                 kHidList, kHidSearch,   kHidOpen};
+    if (m_comm.IsOpen()) {
+        StopLoopBeforeClose();
+        m_comm.Close();
+        if (m_comm.IsOpen()) m_comm.Close();
+        JoinLoopWorker();
+        if (m_comm.IsOpen()) {
+            MessageBox(QStringLiteral("close COM %1 Failed！").arg(m_comm.GetPort()));
+            return;
+        }
+        m_engine.SetCurrentPort(nullptr);
+        SetCaption(kComOpen, "打开", "Open");
+        for (int id : kDisabledWhileOpen)
+            GetDlgItem(id)->setEnabled(true);
+        return;
+    }
+    JoinLoopWorker();  // the port changes only with no worker left
+    const QString portText = Item<QComboBox>(kComName)->currentText();
+    QString lineSetting = Item<QComboBox>(kLineSetting)->currentText();
+    lineSetting.remove(QLatin1Char(' '));
+    const unsigned long port = NumberAfter(portText, QStringLiteral("COM"));
+    if (!m_comm.Open(port, lineSetting.toStdString().c_str())) {
+        MessageBox(QStringLiteral("Open COM %1 Failed！").arg(port));
+        return;
+    }
+    m_engine.SetCurrentPort(&m_comm);
+    SetCaption(kComOpen, "关闭", "Close");
+    for (int id : kDisabledWhileOpen)
+        GetDlgItem(id)->setEnabled(false);
+}
+
+void MainDialog::OnHidSearch()
+{
+    if (m_hid.IsOpen()) return;
+    auto* box = Item<QComboBox>(kHidList);
+    box->clear();
+    unsigned long index = CxHid::FindFirstHidDev();
+    if (index == kNoHidDevice) {
+        AppendLog("No Find Vemra HID Device!");
+        return;
+    }
+    while (index != kNoHidDevice) {
+        box->addItem(QStringLiteral("Vemra HIDDevice ID: %1").arg(index));
+        index = CxHid::FindNextHidDev(index);
+    }
+    box->setCurrentIndex(0);
+}
+
+void MainDialog::OnHidOpen()
+{
+    static constexpr int kDisabledWhileOpen[] = {kComName,     kLineSetting, kHidList,
+                                                 kCharTimeout, kHidSearch,   kComOpen};
+    if (m_hid.IsOpen()) {
+        StopLoopBeforeClose();
+        m_hid.Close();
+        if (m_hid.IsOpen()) m_hid.Close();
+        JoinLoopWorker();
+        if (m_hid.IsOpen()) {
+            char name[1024] = {};
+            if (m_hid.GetDevName(name)) {
+                MessageBox(
+                    QString::fromUtf8(InLanguage(m_nLanguage, "%1 关闭失败！", "Close %1 Failed!"))
+                        .arg(QString::fromLocal8Bit(name)));
+            }
+            return;
+        }
+        m_engine.SetCurrentPort(nullptr);
+        SetCaption(kHidOpen, "打开", "Open");
+        for (int id : kDisabledWhileOpen)
+            GetDlgItem(id)->setEnabled(true);
+        return;
+    }
+    JoinLoopWorker();
+    const unsigned long index = NumberAfter(Item<QComboBox>(kHidList)->currentText(),
+                                            QStringLiteral("Vemra HIDDevice ID: "));
+    if (!m_hid.Open(index)) {
+        MessageBox(QString::fromUtf8(InLanguage(m_nLanguage, "Vemra HIDDevice ID: %1 打开失败！",
+                                                "Vemra HIDDevice ID: %1 Open failed!"))
+                       .arg(index));
+        return;
+    }
+    m_engine.SetCurrentPort(&m_hid);
+    SetCaption(kHidOpen, "关闭", "Close");
+    for (int id : kDisabledWhileOpen)
+        GetDlgItem(id)->setEnabled(false);
+}
+
+// A port is closed only after the loop has been switched off; the worker is
+// joined once the port is closed (which ends a reply it is waiting for).
+void MainDialog::StopLoopBeforeClose()
+{
+    if (!GetLooping()) return;
+    SetLooping(false);
+    m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kStopWait);
+    SetCaption(1014, "循环发送", "Loop Send");
+    EnableSendControls(true);
+}

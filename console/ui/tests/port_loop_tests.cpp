@@ -1,0 +1,466 @@
+// Opening ports from the window, the HID search, loop send, and the rows and
+// language that go with them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "fake_port.h"
+#include "simulated_hid.h"
+#include "started_window.h"
+
+namespace {
+
+using Bytes = TestReader::Bytes;
+
+// The requests the reader got, as the first byte of each.
+QList<int> FirstBytes(const TestReader& reader)
+{
+    QList<int> firsts;
+    for (const Bytes& request : reader.Requests())
+        firsts << request.front();
+    return firsts;
+}
+
+void CheckRow(MainDialog& dialog, int row, const QString& command)
+{
+    dialog.Item<QLineEdit>(MainDialog::CommandId(row))->setText(command);
+    dialog.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+}
+
+bool SendControlsEnabled(MainDialog& dialog)
+{
+    for (int id : {1015, 1061, 1026, 1036, 1003, 1046, 1035, 1045, 1012, 1055})
+        if (!dialog.GetDlgItem(id)->isEnabled()) return false;
+    return true;
+}
+
+}  // namespace
+
+class PortLoopTests : public QObject {
+    Q_OBJECT
+
+private slots:
+    void comListAtStartAndWhenTyping()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        auto* ports = dialog.Item<QComboBox>(1058);
+        auto* lines = dialog.Item<QComboBox>(1060);
+        QCOMPARE(ports->count(), 1);
+        QVERIFY(ports->currentText().startsWith(QStringLiteral("COM200 (")));
+        QCOMPARE(lines->currentText(), QStringLiteral("19200, n,8,1"));
+        lines->setCurrentIndex(10);
+        QTest::keyClicks(ports->lineEdit(), "7");
+        QCOMPARE(ports->count(), 1);
+        QVERIFY(ports->currentText().startsWith(QStringLiteral("COM200 (")));
+        QCOMPARE(lines->currentText(), QStringLiteral("19200, n,8,1"));
+        QVERIFY(window.messages.isEmpty());
+    }
+
+    void noComPort()
+    {
+        TestProgramFolder folder;
+        folder.Write(kSettingsFileName, ChineseCatalogue());
+        SetDefaultComPortRoots({.devFolder = folder.Path("dev"),
+                                .sysTtyFolder = folder.Path("sys"),
+                                .linkFolder = folder.Path("links")});
+        QStringList messages;
+        MainDialog dialog;
+        dialog.SetMessageHandler([&](const QString& text) { messages << text; });
+        dialog.Create();
+        QCOMPARE(messages, QStringList{"Cannot Find any available COM port!\n"});
+        QTest::keyClicks(dialog.Item<QComboBox>(1058)->lineEdit(), "C");
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(dialog.Item<QComboBox>(1058)->count(), 0);
+        SetDefaultComPortRoots({});
+    }
+
+    void comOpen_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("COM200") << "COM200"
+                                << "19200, n,8,1"
+                                << "";
+        QTest::newRow("200") << "200"
+                             << "115200,e,8,1"
+                             << "";
+        QTest::newRow("no digits: port 0") << "COMX"
+                                           << "19200, n,8,1"
+                                           << "Open COM 0 Failed！";
+        QTest::newRow("bad line setting") << "COM200"
+                                          << "19200,q,8,1"
+                                          << "Open COM 200 Failed！";
+    }
+    void comOpen()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, line);
+        QFETCH(QString, message);
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        static const int kLocked[] = {1058, 1060, 1087, 1088, 1091, 1062};
+        dialog.Item<QComboBox>(1058)->setEditText(port);
+        dialog.Item<QComboBox>(1060)->setEditText(line);
+        QTest::mouseClick(dialog.GetDlgItem(1015), Qt::LeftButton);
+        QCOMPARE(window.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        const bool opened = message.isEmpty();
+        QCOMPARE(dialog.Comm().IsOpen() != 0, opened);
+        QCOMPARE(dialog.Engine().GetCurrentPort(),
+                 opened ? static_cast<CxBasePort*>(&dialog.Comm()) : nullptr);
+        QCOMPARE(dialog.Item<QPushButton>(1015)->text(),
+                 opened ? QStringLiteral("关闭") : QStringLiteral("打开"));
+        for (int id : kLocked)
+            QCOMPARE(dialog.GetDlgItem(id)->isEnabled(), !opened);
+        if (!opened) return;
+        QTest::mouseClick(dialog.GetDlgItem(1015), Qt::LeftButton);
+        QVERIFY(!dialog.Comm().IsOpen());
+        QCOMPARE(dialog.Engine().GetCurrentPort(), nullptr);
+        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("打开"));
+        for (int id : kLocked)
+            QVERIFY(dialog.GetDlgItem(id)->isEnabled());
+    }
+
+    void sendThroughTheOpenedComPort()
+    {
+        StartedWindow window;
+        QVERIFY(window.OpenReaderPort());
+        window.Edit(1027)->setText(QStringLiteral("00 a4"));
+        QTest::mouseClick(window.dialog->GetDlgItem(1004), Qt::LeftButton);
+        const QStringList lines = window.LogText().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral(" OUT│ SUCCESS│            │ 00 A4 "));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("  IN│ SUCCESS│use ")) &&
+                     lines[1].endsWith(QStringLiteral("│ 90 00 ")),
+                 qPrintable(lines[1]));
+        QVERIFY(lines[2].startsWith(QStringLiteral("──┼────┼──────┼───")));
+        QCOMPARE(window.reader->Requests(), std::vector<Bytes>{Bytes({0x00, 0xA4})});
+    }
+
+    void hidSearchAndOpen()
+    {
+        SimulatedHid hid;
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        dialog.OnCommand(1091);
+        QCOMPARE(window.LogText(), QStringLiteral("No Find Vemra HID Device!\n"));
+        QCOMPARE(dialog.Item<QComboBox>(1088)->count(), 0);
+
+        hid.AddOtherDevice();
+        hid.AddReader();
+        hid.AddOtherDevice();
+        hid.AddReader();
+        dialog.OnCommand(1091);
+        auto* readers = dialog.Item<QComboBox>(1088);
+        QCOMPARE(readers->count(), 2);
+        QCOMPARE(readers->itemText(0), QStringLiteral("Vemra HIDDevice ID: 1"));
+        QCOMPARE(readers->itemText(1), QStringLiteral("Vemra HIDDevice ID: 3"));
+        readers->setCurrentIndex(1);
+        dialog.OnCommand(1062);
+        QVERIFY(dialog.Hid().IsOpen());
+        QCOMPARE(dialog.Engine().GetCurrentPort(), static_cast<CxBasePort*>(&dialog.Hid()));
+        QCOMPARE(dialog.Item<QPushButton>(1062)->text(), QStringLiteral("关闭"));
+        for (int id : {1058, 1060, 1087, 1088, 1091, 1015})
+            QVERIFY(!dialog.GetDlgItem(id)->isEnabled());
+        dialog.OnCommand(1062);
+        QVERIFY(!dialog.Hid().IsOpen());
+        QCOMPARE(dialog.Engine().GetCurrentPort(), nullptr);
+
+        hid.At(3).openFails = true;
+        dialog.m_nLanguage = 1;
+        dialog.OnCommand(1062);
+        QCOMPARE(window.messages, QStringList{"Vemra HIDDevice ID: 3 Open failed!"});
+    }
+
+    void loopStartIsRefused_data()
+    {
+        QTest::addColumn<bool>("openPort");
+        QTest::addColumn<int>("checkedRow");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no port") << false << 0 << "01"
+                                 << "The port is not open!";
+        QTest::newRow("no checked row") << true << -1 << ""
+                                        << "至少需要选中一条命令!";
+        QTest::newRow("checked row with empty command") << true << 3 << ""
+                                                        << "命令不能为空, 请输入!";
+        QTest::newRow("checked row with odd command")
+            << true << 9 << "ABC"
+            << "命令格式错误, 出现奇数个有效字符, 请检查输入!";
+    }
+    void loopStartIsRefused()
+    {
+        QFETCH(bool, openPort);
+        QFETCH(int, checkedRow);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        if (openPort) QVERIFY(window.OpenReaderPort());
+        if (checkedRow >= 0) CheckRow(dialog, checkedRow, command);
+        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QCOMPARE(window.messages, QStringList{message});
+        QVERIFY(!dialog.GetLooping());
+        QVERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(SendControlsEnabled(dialog) || !openPort);
+        if (checkedRow >= 0 && !command.isNull() && openPort)
+            QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(MainDialog::CommandId(checkedRow)));
+    }
+
+    // Rows 2 and 5 checked, row 9 checked and hidden, row 5 unanswered: every
+    // pass sends 2, 5, 9 in order, the NO DATA of row 5 does not stop it.
+    void loopSendsTheCheckedRowsInOrder()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        QVERIFY(window.OpenReaderPort());
+        CheckRow(dialog, 1, QStringLiteral("02"));
+        CheckRow(dialog, 4, QStringLiteral("05"));
+        CheckRow(dialog, 8, QStringLiteral("09"));
+        window.Edit(1040)->setText(QStringLiteral("30"));
+        window.reader->SetSilentFor(0x05);
+        dialog.OnRemoveRow();
+        QVERIFY(!dialog.GetDlgItem(1034)->isVisible() || dialog.m_nRowCount == 9);
+        while (dialog.m_nRowCount > 3)
+            dialog.OnRemoveRow();
+
+        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QVERIFY(dialog.GetLooping());
+        QVERIFY(!SendControlsEnabled(dialog));
+        QCOMPARE(dialog.Item<QPushButton>(1014)->text(), QStringLiteral("循环发送"));
+        QTRY_VERIFY(window.reader->Requests().size() >= 9);
+        // Rows change while the loop runs: only the geometry.
+        dialog.OnAddRow();
+        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QVERIFY(!dialog.GetLooping());
+        QTRY_VERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(SendControlsEnabled(dialog));
+        QVERIFY(dialog.GetDlgItem(1014)->isEnabled());
+
+        const QList<int> sent = FirstBytes(*window.reader);
+        for (int i = 0; i < sent.size(); ++i)
+            QCOMPARE(sent[i], (QList<int>{2, 5, 9})[i % 3]);
+        QVERIFY(window.LogText().contains(QStringLiteral("NO DATA")));
+        QCOMPARE(window.reader->Overlaps(), 0);
+        QVERIFY(window.messages.isEmpty());
+    }
+
+    void loopButtonCaptions()
+    {
+        StartedWindow window(kTwoProtocols);  // English
+        MainDialog& dialog = *window.dialog;
+        auto* loop = dialog.Item<QPushButton>(1014);
+        QCOMPARE(loop->text(), QStringLiteral("Loop Trans"));
+        QVERIFY(window.OpenReaderPort());
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        dialog.OnCommand(1014);
+        QCOMPARE(loop->text(), QStringLiteral("Loop Send"));
+        dialog.OnCommand(1014);
+        QCOMPARE(loop->text(), QStringLiteral("Loop Send"));
+        QTRY_VERIFY(!dialog.LoopWorkerAlive());
+        dialog.Item<QRadioButton>(1098)->click();
+        QCOMPARE(loop->text(), QStringLiteral("Loop Trans"));
+    }
+
+    void closingThePortStopsTheLoopFirst_data()
+    {
+        QTest::addColumn<int>("delayMs");
+        QTest::newRow("prompt reader") << 0;
+        QTest::newRow("slow reader") << 150;
+    }
+    void closingThePortStopsTheLoopFirst()
+    {
+        QFETCH(int, delayMs);
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        window.reader->SetDelay(std::chrono::milliseconds(delayMs),
+                                std::chrono::milliseconds(delayMs));
+        QVERIFY(window.OpenReaderPort());
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        window.Edit(1036)->setText(QStringLiteral("1000"));
+        dialog.OnCommand(1014);
+        QTRY_VERIFY(!window.reader->Requests().empty());
+        dialog.OnCommand(1015);
+        QVERIFY(!dialog.GetLooping());
+        QVERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(!dialog.Comm().IsOpen());
+        QVERIFY(SendControlsEnabled(dialog));
+        QCOMPARE(window.reader->Overlaps(), 0);
+        QVERIFY(window.messages.isEmpty());
+    }
+
+    // After a stop the worker may still be in its pass: nothing from the
+    // window may start a transaction until it has ended.
+    void noSendOverlapsTheFinishingWorker()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        window.reader->SetDelay(std::chrono::milliseconds(300), std::chrono::milliseconds(300));
+        QVERIFY(window.OpenReaderPort());
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        window.Edit(1036)->setText(QStringLiteral("2000"));
+        dialog.OnCommand(1014);
+        QTRY_VERIFY(!window.reader->Requests().empty());
+        dialog.OnCommand(1014);  // stop while the reader is still answering
+        QVERIFY(dialog.LoopWorkerAlive());
+        QVERIFY(!dialog.GetDlgItem(1003)->isEnabled());
+        QVERIFY(!dialog.GetDlgItem(1014)->isEnabled());
+        QTest::keyClick(window.Edit(1026), Qt::Key_Return);
+        dialog.OnCommand(1003);
+        QTRY_VERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(dialog.GetDlgItem(1003)->isEnabled());
+        QApplication::processEvents();
+        QCOMPARE(window.reader->Requests().size(), std::size_t{1});
+        QCOMPARE(window.reader->Overlaps(), 0);
+    }
+
+    void closingTheWindowEndsTheWorker()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        window.reader->SetDelay(std::chrono::milliseconds(50), std::chrono::milliseconds(50));
+        QVERIFY(window.OpenReaderPort());
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        window.Edit(1036)->setText(QStringLiteral("100000"));
+        window.reader->SetSilentFor(0x01);  // the worker waits for a reply that never comes
+        dialog.OnCommand(1014);
+        QTRY_VERIFY(!window.reader->Requests().empty());
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(window.messages.isEmpty());
+    }
+
+    void loopButtonWithoutOpenPortWhileLooping()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        FakePort port;
+        dialog.Engine().SetCurrentPort(&port);
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        dialog.OnCommand(1014);
+        QVERIFY(dialog.GetLooping());
+        port.open = 0;  // every transaction of the worker now ends its pass at once
+        dialog.OnCommand(1014);
+        QCOMPARE(window.messages.first(), QStringLiteral("The port is not open!"));
+        QVERIFY(dialog.GetLooping());
+        dialog.SetLooping(false);
+        QTRY_VERIFY(!dialog.LoopWorkerAlive() || dialog.m_nRowCount > 0);
+        window.dialog.reset();
+    }
+
+    void languageSwitchWhilePortOpen()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        QVERIFY(window.OpenReaderPort());
+        dialog.Item<QRadioButton>(1098)->click();
+        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
+        QCOMPARE(dialog.Item<QPushButton>(1062)->text(), QStringLiteral("Open"));
+        dialog.OnCommand(1015);
+        QVERIFY(!dialog.Comm().IsOpen());
+        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
+
+        // With an empty character time-out the texts stay in the old language.
+        window.Edit(1087)->clear();
+        dialog.Item<QRadioButton>(1097)->click();
+        QCOMPARE(window.messages, QStringList{"Please enter a positive integer."});
+        QCOMPARE(dialog.m_nLanguage, 1);
+        QCOMPARE(dialog.Item<QPushButton>(1003)->text(), QStringLiteral("Send"));
+    }
+
+    void languageFromSettings_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("english");
+        QTest::newRow("EN") << "szLanguage=EN" << true;
+        QTest::newRow("CN") << "szLanguage=CN" << false;
+        QTest::newRow("other") << "szLanguage=en" << false;
+        QTest::newRow("no key") << "" << false;
+    }
+    void languageFromSettings()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, english);
+        std::string settings = kTwoProtocols;
+        settings.replace(settings.find("szLanguage=EN"), 13, stored.toStdString());
+        StartedWindow window(settings);
+        MainDialog& dialog = *window.dialog;
+        QCOMPARE(dialog.Item<QRadioButton>(1098)->isChecked(), english);
+        const char* expected[][2] = {
+            {"发送", "Send"},           {"串口设置", "COM"},        {"串口号:", "Port:"},
+            {"波特率:", "Baudrate:"},   {"字符超时:", "Timeout:"},  {"打开", "Open"},
+            {"HID设置", "HID"},         {"打开", "Open"},           {"查找", "Search"},
+            {"发送控制", "Send Pane"},  {"设备标识", "Device ID"},  {"支持的读写器", "Reader List"},
+            {"循环发送", "Loop Trans"}, {"超时(ms)", "Timeout/ms"}, {"清除", "Clear"}};
+        const int ids[] = {1012, 1096, 1092, 1093, 1094, 1015, 1095, 1062,
+                           1091, 1057, 1059, 1090, 1014, 1056, 1089};
+        auto text = [&](int id) {
+            QWidget* control = dialog.GetDlgItem(id);
+            if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+            if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+            return qobject_cast<QGroupBox*>(control)->title();
+        };
+        for (int i = 0; i < 15; ++i)
+            QCOMPARE(text(ids[i]), QString::fromUtf8(expected[i][english ? 1 : 0]));
+        // Clicking the other language changes every label, and close keeps it.
+        dialog.Item<QRadioButton>(english ? 1097 : 1098)->click();
+        for (int i = 0; i < 15; ++i)
+            QCOMPARE(text(ids[i]), QString::fromUtf8(expected[i][english ? 0 : 1]));
+        dialog.reject();
+        QVERIFY(window.folder.Read(kSettingsFileName)
+                    .find(english ? "szLanguage=CN" : "szLanguage=EN") != std::string::npos);
+    }
+
+    void rowsComeAndGo()
+    {
+        StartedWindow window;
+        MainDialog& dialog = *window.dialog;
+        const int pitch = dialog.GetDlgItem(1026)->height() + 4;
+        const QRect loop = dialog.GetDlgItem(1014)->geometry();
+        const int tabHeight = dialog.GetDlgItem(1061)->height();
+        const int frameHeight = dialog.GetDlgItem(1057)->height();
+        const int height = dialog.height();
+        window.Edit(1035)->setText(QStringLiteral("0A0B"));
+        window.Edit(1045)->setText(QStringLiteral("77"));
+        dialog.Item<QCheckBox>(1055)->setChecked(true);
+
+        QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+        QCOMPARE(dialog.m_nRowCount, 9);
+        QCOMPARE(dialog.GetDlgItem(1014)->geometry(), loop.translated(0, -pitch));
+        QCOMPARE(dialog.GetDlgItem(1061)->height(), tabHeight - pitch);
+        QCOMPARE(dialog.GetDlgItem(1057)->height(), frameHeight - pitch);
+        QCOMPARE(dialog.height(), height - pitch);
+        QVERIFY(dialog.GetDlgItem(1001)->isEnabled());
+        QVERIFY(dialog.GetDlgItem(1035)->isHidden() && dialog.GetDlgItem(1055)->isHidden());
+        for (int i = 0; i < 8; ++i)
+            QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+        QCOMPARE(dialog.m_nRowCount, 1);
+        QVERIFY(!dialog.GetDlgItem(1013)->isEnabled());
+        QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+        QCOMPARE(dialog.m_nRowCount, 1);
+        QCOMPARE(dialog.height(), 590);
+        for (int i = 0; i < 9; ++i)
+            QTest::mouseClick(dialog.GetDlgItem(1001), Qt::LeftButton);
+        QCOMPARE(dialog.m_nRowCount, 10);
+        QVERIFY(!dialog.GetDlgItem(1001)->isEnabled());
+        QCOMPARE(window.Edit(1035)->text(), QStringLiteral("0A0B"));
+        QCOMPARE(window.Edit(1045)->text(), QStringLiteral("77"));
+        QVERIFY(dialog.Item<QCheckBox>(1055)->isChecked());
+        QVERIFY(dialog.GetDlgItem(1035)->isVisible());
+    }
+};
+
+int RunPortLoopTests(int argc, char** argv)
+{
+    PortLoopTests tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "port_loop_tests.moc"
