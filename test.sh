@@ -18,5 +18,7 @@ else
     build_dir=$top/build
     "$top/tools/build.sh" "$build_dir"
 fi
+# Qt is not built with ThreadSanitizer: what happens inside it is not checked.
+export TSAN_OPTIONS="suppressions=$top/tools/tsan-qt.supp ${TSAN_OPTIONS:-}"
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"

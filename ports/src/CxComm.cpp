@@ -42,6 +42,7 @@ int CxComm::SetState(unsigned long baudRate, unsigned char parity, unsigned char
                      unsigned char stopBits)
 {
     if (!IsOpen()) return 0;
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_line->GetState(m_dcb)) return 0;
     m_dcb.BaudRate = static_cast<std::uint32_t>(baudRate);
     m_dcb.ByteSize = byteSize;
@@ -64,8 +65,11 @@ int CxComm::IsOpen()
     return m_hFile.load() != kInvalidPortHandle;
 }
 
+// Every call that reaches the device holds the port's lock, so that a Close
+// from another thread never pulls the device from under it.
 int CxComm::SetTimeouts(unsigned long total, unsigned long interval)
 {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_line->GetTimeouts(m_timeouts)) return 0;
     m_timeouts.ReadIntervalTimeout = static_cast<std::uint32_t>(interval);
     m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(total);
@@ -79,6 +83,7 @@ int CxComm::SetTimeouts(unsigned long readInterval, unsigned long readMultiplier
                         unsigned long readConstant, unsigned long writeMultiplier,
                         unsigned long writeConstant)
 {
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
     m_timeouts.ReadIntervalTimeout = static_cast<std::uint32_t>(readInterval);
     m_timeouts.ReadTotalTimeoutMultiplier = static_cast<std::uint32_t>(readMultiplier);
     m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(readConstant);
@@ -122,6 +127,7 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
 int CxComm::Purge(unsigned long flags)
 {
     if (!IsOpen()) return 0;
+    std::lock_guard<std::recursive_mutex> guard(m_lock);
     return m_line->Purge(flags) ? 1 : 0;
 }
 

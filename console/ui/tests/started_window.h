@@ -23,8 +23,8 @@ inline std::string ChineseCatalogue()
 struct StartedWindow {
     // The COM list holds the test reader as COM200.
     explicit StartedWindow(const std::string& settings = ChineseCatalogue(),
-                           const std::string& history = {})
-        : reader(std::make_unique<TestReader>())
+                           const std::string& history = {}, bool readerHoldsLine = true)
+        : reader(std::make_unique<TestReader>(TestReader::Bytes{0x90, 0x00}, readerHoldsLine))
     {
         if (!settings.empty()) folder.Write(kSettingsFileName, settings);
         if (!history.empty()) folder.Write(kHistoryFileName, history);

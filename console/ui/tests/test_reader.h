@@ -26,8 +26,11 @@ public:
     static constexpr unsigned long kComNumber = 200;
     using Bytes = std::vector<unsigned char>;
 
-    // The COM list then holds this reader alone.
-    explicit TestReader(Bytes reply = {0x90, 0x00}) : m_reply(std::move(reply))
+    // The COM list then holds this reader alone. A reader that does not hold
+    // the line sees when the port is closed, and forgets a request it was
+    // still answering.
+    explicit TestReader(Bytes reply = {0x90, 0x00}, bool holdLine = true)
+        : m_reply(std::move(reply))
     {
         char folder[] = "/tmp/quillard-reader-XXXXXX";
         m_folder = mkdtemp(folder);
@@ -35,6 +38,10 @@ public:
         termios raw{};
         cfmakeraw(&raw);
         openpty(&m_master, &m_slave, name, &raw, nullptr);
+        if (!holdLine) {
+            close(m_slave);
+            m_slave = -1;
+        }
         std::filesystem::create_symlink(name, m_folder + "/COM" + std::to_string(kComNumber));
         SetDefaultComPortRoots({.devFolder = m_folder + "/dev",
                                 .sysTtyFolder = m_folder + "/sys",
@@ -47,7 +54,7 @@ public:
         m_thread.join();
         SetDefaultComPortRoots({});
         close(m_master);
-        close(m_slave);
+        if (m_slave >= 0) close(m_slave);
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -77,6 +84,12 @@ private:
         pollfd fd{m_master, POLLIN, 0};
         return poll(&fd, 1, timeoutMs) > 0 && (fd.revents & POLLIN);
     }
+    // No one has the port open.
+    bool HungUp() const
+    {
+        pollfd fd{m_master, POLLIN, 0};
+        return poll(&fd, 1, 0) > 0 && (fd.revents & POLLHUP);
+    }
 
     // One request: what arrives until the line has been silent for 2 ms.
     Bytes ReadRequest()
@@ -95,6 +108,10 @@ private:
     {
         std::mt19937 random(7);
         while (!m_stop) {
+            if (HungUp()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                continue;
+            }
             if (!InputWaiting(20)) continue;
             const Bytes request = ReadRequest();
             if (request.empty()) continue;
@@ -107,6 +124,7 @@ private:
             }
             if (request.front() == m_silentFirstByte) continue;
             std::this_thread::sleep_for(delay);
+            if (HungUp()) continue;  // the port was closed meanwhile
             if (InputWaiting(0)) ++m_overlaps;
             [[maybe_unused]] const ssize_t written =
                 write(m_master, m_reply.data(), m_reply.size());
