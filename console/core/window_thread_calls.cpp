@@ -1,15 +1,30 @@
 #include "quillard/window_thread_calls.h"
 
-void WindowThreadCalls::RunOnWindowThread(const std::function<void()>& call)
+void WindowThreadCalls::Queue(std::unique_lock<std::mutex>& lock, Entry entry)
 {
-    Pending pending{&call};
-    std::unique_lock lock(m_mutex);
-    m_queue.push_back(&pending);
+    const bool wasEmpty = m_queue.empty();
+    m_queue.push_back(std::move(entry));
     m_changed.notify_all();
     lock.unlock();
-    m_wake();
+    // A queue that already held calls has a wake-up under way, or the window
+    // thread is running them and finds this one too.
+    if (wasEmpty) m_wake();
     lock.lock();
-    m_changed.wait(lock, [&] { return pending.finished; });
+}
+
+void WindowThreadCalls::Post(std::function<void()> call)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued; });
+    Queue(lock, {std::move(call), nullptr});
+}
+
+void WindowThreadCalls::RunOnWindowThread(std::function<void()> call)
+{
+    bool finished = false;
+    std::unique_lock lock(m_mutex);
+    Queue(lock, {std::move(call), &finished});
+    m_changed.wait(lock, [&] { return finished; });
 }
 
 void WindowThreadCalls::Notify()
@@ -25,12 +40,12 @@ void WindowThreadCalls::RunPending()
 {
     std::unique_lock lock(m_mutex);
     while (!m_queue.empty()) {
-        Pending* pending = m_queue.front();
+        Entry entry = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
-        (*pending->call)();  // may open a message box, which runs this again
+        entry.call();  // may open a message box, which runs this again
         lock.lock();
-        pending->finished = true;
+        if (entry.finished) *entry.finished = true;
         m_changed.notify_all();
     }
 }
@@ -40,8 +55,10 @@ bool WindowThreadCalls::WaitServing(const std::function<bool()>& done,
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
+        // What the worker queued before it was done runs before this returns.
+        const bool finished = done();
         RunPending();
-        if (done()) return true;
+        if (finished) return true;
         std::unique_lock lock(m_mutex);
         if (!m_changed.wait_until(lock, deadline, [&] { return !m_queue.empty() || done(); }) &&
             m_queue.empty())

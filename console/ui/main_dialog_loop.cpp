@@ -119,6 +119,7 @@ void MainDialog::JoinLoopWorker()
     if (!m_hLoopThread.joinable()) return;
     m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kUntilDone);
     m_hLoopThread.join();
+    m_calls.RunPending();
     if (m_bStopping) {
         m_bStopping = false;
         EnableSendControls(true);

@@ -42,12 +42,14 @@ void MainDialog::SetHexMode(bool on)
     m_bHexMode = on;
 }
 
+// The worker's lines are appended in order by the window thread; the worker
+// goes on meanwhile, and waits only when the window falls far behind.
 void MainDialog::AppendLog(const std::string& line)
 {
     if (OnWindowThread())
         ::AppendLog(*m_log, line);
     else
-        m_calls.RunOnWindowThread([&] { ::AppendLog(*m_log, line); });
+        m_calls.Post([this, line] { ::AppendLog(*m_log, line); });
 }
 
 void MainDialog::ClearLog()

@@ -1,12 +1,17 @@
-// Saves a picture of the started console: window_screenshot OUT.png [rows]
+// Saves a picture of the started console after a few transactions with a test
+// reader on a pseudo-terminal:  window_screenshot OUT.png [rows] [en]
 // Run with QT_QPA_PLATFORM=offscreen on a machine without a display.
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPixmap>
-
+#include <QRadioButton>
 #include <cstdio>
+#include <cstring>
 
 #include "hollet/com_names.h"
 #include "main_dialog.h"
+#include "test_reader.h"
 #include "window_fonts.h"
 
 int main(int argc, char** argv)
@@ -14,20 +19,30 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(DialogFont());
     if (argc < 2) return 2;
-    // The program folder is the build folder, above tests/.
+    // The program folder is the build folder, above tests/; its settings stay as they are.
     SetAppFolder(ProgramFolder() + "/..");
+    TestReader reader;
+    reader.SetSilentFor(0x00);
     MainDialog dialog;
     dialog.SetMessageHandler(
         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     dialog.Create();
+    if (argc > 3 && std::strcmp(argv[3], "en") == 0) dialog.Item<QRadioButton>(1098)->click();
     const int rows = argc > 2 ? std::atoi(argv[2]) : MainDialog::kRows;
     while (dialog.m_nRowCount > rows && dialog.m_nRowCount > 1)
         dialog.OnRemoveRow();
-    for (const char* line :
-         {" OUT│ SUCCESS│            │ 01 02 03 ", "  IN│ SUCCESS│use     12ms│ 90 00 ",
-          "──┼────┼──────┼─────────────────────────────────────────────────────────────────────────"
-          "─────"})
-        dialog.AppendLog(line);
+
+    dialog.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+    dialog.OnCommand(1015);
+    const char* commands[] = {"00 A4 04 00 02 3F 00", "80 CA 9F 7F 00", "00 B0 00 00 10"};
+    for (int row = 0; row < 3; ++row)
+        dialog.Item<QLineEdit>(MainDialog::CommandId(row))
+            ->setText(QString::fromLatin1(commands[row]));
+    dialog.Item<QLineEdit>(MainDialog::TimeoutId(1))->setText(QStringLiteral("300"));
+    for (int row : {0, 1, 2})
+        dialog.OnSend(row);
     QApplication::processEvents();
-    return dialog.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    const bool saved = dialog.grab().save(QString::fromLocal8Bit(argv[1]));
+    dialog.OnCommand(1015);
+    return saved ? 0 : 1;
 }

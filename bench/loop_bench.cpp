@@ -1,0 +1,218 @@
+// Loop send through the real window (offscreen) against a pty reader that
+// answers at once, ten rows checked, an interval time-out of 1 ms; beside it, a
+// bare loop doing the same passes over the same kind of pty. Also the window's
+// event-loop latency while the loop runs and the log wipes, and the memory over
+// a long run.
+//   QT_QPA_PLATFORM=offscreen loop_bench [seconds=5] [transactions for the memory run=0]
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hollet/com_names.h"
+#include "main_dialog.h"
+#include "quillard/settings.h"
+#include "window_fonts.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A reader on a pty that answers every request at once with 90 00.
+class PromptReader {
+public:
+    PromptReader()
+    {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        openpty(&m_master, &m_slave, name, &raw, nullptr);
+        m_slavePath = name;
+        m_thread = std::thread([this] {
+            unsigned char buffer[4096];
+            const unsigned char reply[] = {0x90, 0x00};
+            while (!m_stop) {
+                pollfd fd{m_master, POLLIN, 0};
+                if (poll(&fd, 1, 50) <= 0) continue;
+                if (read(m_master, buffer, sizeof buffer) <= 0) continue;
+                ++m_requests;
+                [[maybe_unused]] ssize_t n = write(m_master, reply, sizeof reply);
+            }
+        });
+    }
+    ~PromptReader()
+    {
+        m_stop = true;
+        m_thread.join();
+        close(m_master);
+        close(m_slave);
+    }
+    const std::string& SlavePath() const { return m_slavePath; }
+    long Requests() const { return m_requests; }
+
+private:
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+    std::atomic<bool> m_stop{false};
+    std::atomic<long> m_requests{0};
+    std::thread m_thread;
+};
+
+// The bare loop: write, wait up to 200 ms for the first byte, then read single
+// bytes until 1 ms of silence; ten rows a pass, 1 ms between passes.
+double BareLoopRate(const std::string& device, double seconds)
+{
+    const int fd = open(device.c_str(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    tcgetattr(fd, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(fd, TCSANOW, &raw);
+    long transactions = 0;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    const auto start = Clock::now();
+    while (Clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int row = 0; row < 10; ++row) {
+            const unsigned char request = static_cast<unsigned char>(row + 1);
+            tcflush(fd, TCIOFLUSH);
+            if (write(fd, &request, 1) != 1) break;
+            pollfd p{fd, POLLIN, 0};
+            int wait = 200;
+            unsigned char byte;
+            while (poll(&p, 1, wait) > 0 && read(fd, &byte, 1) == 1)
+                wait = 1;
+            tcflush(fd, TCIOFLUSH);
+            ++transactions;
+        }
+    }
+    close(fd);
+    return transactions / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long RssKb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+double Percentile(std::vector<double> values, double p)
+{
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()))];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setFont(DialogFont());
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
+    const long memoryRun = argc > 2 ? std::atol(argv[2]) : 0;
+
+    char folderPattern[] = "/tmp/quillard-bench-XXXXXX";
+    const std::filesystem::path folder = mkdtemp(folderPattern);
+    std::filesystem::create_directories(folder / "Protocols");
+    std::filesystem::create_symlink(CORVANE_PATH, folder / "Protocols" / "Corvane.so");
+    std::ofstream(folder / kSettingsFileName)
+        << "[Setting]\nnProtocolCount=1\nszProtocolName0=Direct\n[szProtocolName0]\n"
+           "szDllName=Corvane.dll\nbHexMode=TRUE\nnDevCount=0\n";
+    SetAppFolder(folder.string());
+
+    PromptReader reader;
+    std::filesystem::create_symlink(reader.SlavePath(), folder / "COM200");
+    SetDefaultComPortRoots({.linkFolder = folder.string()});
+
+    const double bareRate = BareLoopRate(reader.SlavePath(), seconds);
+
+    MainDialog dialog;
+    dialog.SetMessageHandler(
+        [](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+    dialog.Create();
+    dialog.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+    dialog.Item<QLineEdit>(1087)->setText(QStringLiteral("1"));
+    dialog.OnCommand(1015);
+    for (int row = 0; row < MainDialog::kRows; ++row) {
+        dialog.Item<QLineEdit>(MainDialog::CommandId(row))
+            ->setText(QStringLiteral("%1").arg(row + 1, 2, 10, QLatin1Char('0')));
+        dialog.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+    }
+    // Start close to the wipe, so that the run crosses it.
+    if (!std::getenv("NOFILL"))
+        for (int i = 0; i < 6200; ++i)
+            dialog.AppendLog(std::string(98, '.'));
+
+    // The event loop's lateness: a 10 ms timer, measured against the clock.
+    std::vector<double> lateness;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        lateness.push_back(std::max(0.0, sinceTick.nsecsElapsed() / 1e6 - 10.0));
+        sinceTick.restart();
+    });
+
+    const long before = reader.Requests();
+    const auto start = Clock::now();
+    dialog.OnCommand(1014);
+    sinceTick.start();
+    ticker.start(10);
+    QEventLoop wait;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &wait, &QEventLoop::quit);
+    wait.exec();
+    const long counted = reader.Requests() - before;
+    const double windowRate = counted / std::chrono::duration<double>(Clock::now() - start).count();
+    ticker.stop();
+
+    std::printf("loop throughput, window (10 rows, interval 1 ms): %.0f transactions/s\n",
+                windowRate);
+    std::printf("loop throughput, bare C loop, same waits:        %.0f transactions/s (%.0f%%)\n",
+                bareRate, 100.0 * windowRate / bareRate);
+    std::printf(
+        "event-loop lateness while looping: p50 %.2f ms, p99 %.2f ms, max %.2f ms (%zu ticks)\n",
+        Percentile(lateness, 0.5), Percentile(lateness, 0.99), Percentile(lateness, 1.0),
+        lateness.size());
+
+    if (memoryRun > 0) {
+        long mark = reader.Requests();
+        const long first = mark;
+        std::printf("memory: %ld kB at the start\n", RssKb());
+        while (reader.Requests() - first < memoryRun) {
+            QEventLoop step;
+            QTimer::singleShot(1000, &step, &QEventLoop::quit);
+            step.exec();
+            if (reader.Requests() - mark >= memoryRun / 10) {
+                mark = reader.Requests();
+                std::printf("memory: %ld kB after %ld transactions\n", RssKb(), mark - first);
+            }
+        }
+    }
+    dialog.OnCommand(1014);
+    dialog.reject();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    return 0;
+}
