@@ -171,28 +171,40 @@ private slots:
 
         hid.AddOtherDevice();
         hid.AddReader();
-        hid.AddOtherDevice();
+        for (int i = 0; i < 3; ++i)
+            hid.AddOtherDevice();
         hid.AddReader();
         dialog.OnCommand(1091);
         auto* readers = dialog.Item<QComboBox>(1088);
         QCOMPARE(readers->count(), 2);
         QCOMPARE(readers->itemText(0), QStringLiteral("Vemra HIDDevice ID: 1"));
-        QCOMPARE(readers->itemText(1), QStringLiteral("Vemra HIDDevice ID: 3"));
+        QCOMPARE(readers->itemText(1), QStringLiteral("Vemra HIDDevice ID: 5"));
         readers->setCurrentIndex(1);
         dialog.OnCommand(1062);
+        QCOMPARE(hid.OpenHandles(), std::size_t{1});
         QVERIFY(dialog.Hid().IsOpen());
         QCOMPARE(dialog.Engine().GetCurrentPort(), static_cast<CxBasePort*>(&dialog.Hid()));
         QCOMPARE(dialog.Item<QPushButton>(1062)->text(), QStringLiteral("关闭"));
         for (int id : {1058, 1060, 1087, 1088, 1091, 1015})
             QVERIFY(!dialog.GetDlgItem(id)->isEnabled());
+
+        // Closing the reader while a loop runs on it stops the loop first.
+        CheckRow(dialog, 0, QStringLiteral("01"));
+        window.Edit(1036)->setText(QStringLiteral("5"));
+        dialog.OnCommand(1014);
+        QVERIFY(dialog.GetLooping());
+        QTRY_VERIFY(window.LogText().contains(QStringLiteral(" OUT│")));
         dialog.OnCommand(1062);
+        QVERIFY(!dialog.GetLooping());
+        QVERIFY(!dialog.LoopWorkerAlive());
+        QVERIFY(SendControlsEnabled(dialog));
         QVERIFY(!dialog.Hid().IsOpen());
         QCOMPARE(dialog.Engine().GetCurrentPort(), nullptr);
 
-        hid.At(3).openFails = true;
+        hid.At(5).openFails = true;
         dialog.m_nLanguage = 1;
         dialog.OnCommand(1062);
-        QCOMPARE(window.messages, QStringList{"Vemra HIDDevice ID: 3 Open failed!"});
+        QCOMPARE(window.messages, QStringList{"Vemra HIDDevice ID: 5 Open failed!"});
     }
 
     void loopStartIsRefused_data()
