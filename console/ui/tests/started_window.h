@@ -53,3 +53,4 @@ struct StartedWindow {
 int RunMainDialogTests(int argc, char** argv);
 int RunProtocolTabTests(int argc, char** argv);
 int RunPortLoopTests(int argc, char** argv);
+int RunSimReaderTests(int argc, char** argv);

@@ -9,5 +9,6 @@ int main(int argc, char** argv)
     int failures = RunMainDialogTests(argc, argv);
     failures += RunProtocolTabTests(argc, argv);
     failures += RunPortLoopTests(argc, argv);
+    failures += RunSimReaderTests(argc, argv);
     return failures;
 }

@@ -34,7 +34,7 @@ int main(int argc, char** argv)
 
     dialog.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
     dialog.OnCommand(1015);
-    const char* commands[] = {"00 A4 04 00 02 3F 00", "80 CA 9F 7F 00", "00 B0 00 00 10"};
+    const char* commands[] = {"80 A4 04 00 02 3F 00", "80 CA 9F 7F 00", "00 B0 00 00 10"};
     for (int row = 0; row < 3; ++row)
         dialog.Item<QLineEdit>(MainDialog::CommandId(row))
             ->setText(QString::fromLatin1(commands[row]));
