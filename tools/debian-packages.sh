@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Quillard need,
 # and only those that are missing. Every package the project uses is named here.
+#   tools/debian-packages.sh          building, running, testing
+#   tools/debian-packages.sh fuzz     also clang and its fuzzer runtime
+#   tools/debian-packages.sh bench    also pyserial, for the benchmark report's peer
 set -euo pipefail
 
 PACKAGES=(
@@ -15,6 +18,14 @@ PACKAGES=(
     # a display for machines without one (xvfb-run)
     xvfb xauth
 )
+
+for group in "$@"; do
+    case $group in
+        fuzz) PACKAGES+=(clang-14 libclang-rt-14-dev) ;;
+        bench) PACKAGES+=(python3 python3-serial) ;;
+        *) echo "unknown package group: $group" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${PACKAGES[@]}"; do

@@ -1,5 +1,7 @@
 #include "quillard/field_parse.h"
 
+#include <climits>
+
 namespace {
 
 bool IsBlank(char c)
@@ -32,4 +34,17 @@ std::string RangeMessage(std::uint32_t low, std::uint32_t high)
 {
     return "Please enter an integer between " + std::to_string(low) + " and " +
            std::to_string(high) + ".";
+}
+
+unsigned long NumberAfterLeading(std::string_view text, std::string_view skipped)
+{
+    std::size_t i = 0;
+    while (i < text.size() && skipped.find(text[i]) != std::string_view::npos)
+        ++i;
+    unsigned long number = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<unsigned long>(text[i] - '0');
+        number = number > (ULONG_MAX - digit) / 10 ? ULONG_MAX : number * 10 + digit;
+    }
+    return number;
 }

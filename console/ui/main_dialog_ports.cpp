@@ -8,6 +8,7 @@
 #include "language_texts.h"
 #include "main_dialog.h"
 #include "quillard/com_port_list.h"
+#include "quillard/field_parse.h"
 
 namespace {
 
@@ -21,21 +22,6 @@ constexpr int kHidOpen = 1062;
 constexpr int kDefaultLineSetting = 4;  // "19200, n,8,1"
 constexpr unsigned long kNoHidDevice = 0xFFFFFFFF;
 constexpr std::chrono::milliseconds kStopWait{100};
-
-// The number in a text after the leading characters found in `skipped`: its
-// leading digits, 0 when there are none.
-unsigned long NumberAfter(const QString& text, const QString& skipped)
-{
-    qsizetype i = 0;
-    while (i < text.size() && skipped.contains(text[i]))
-        ++i;
-    unsigned long number = 0;
-    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
-        const unsigned long digit = text[i].unicode() - '0';
-        number = number > (ULONG_MAX - digit) / 10 ? ULONG_MAX : number * 10 + digit;
-    }
-    return number;
-}
 
 // "\\.\COM3" → "COM3 (ttyS2)": the name the open button reads, and the device.
 QString ComListEntry(const std::string& name, const std::string& device)
@@ -97,7 +83,7 @@ void MainDialog::OnComOpen()
     const QString portText = Item<QComboBox>(kComName)->currentText();
     QString lineSetting = Item<QComboBox>(kLineSetting)->currentText();
     lineSetting.remove(QLatin1Char(' '));
-    const unsigned long port = NumberAfter(portText, QStringLiteral("COM"));
+    const unsigned long port = NumberAfterLeading(portText.toStdString(), "COM");
     if (!m_comm.Open(port, lineSetting.toStdString().c_str())) {
         MessageBox(QStringLiteral("Open COM %1 Failed！").arg(port));
         return;
@@ -150,8 +136,8 @@ void MainDialog::OnHidOpen()
         return;
     }
     JoinLoopWorker();
-    const unsigned long index = NumberAfter(Item<QComboBox>(kHidList)->currentText(),
-                                            QStringLiteral("Vemra HIDDevice ID: "));
+    const unsigned long index = NumberAfterLeading(
+        Item<QComboBox>(kHidList)->currentText().toStdString(), "Vemra HIDDevice ID: ");
     if (!m_hid.Open(index)) {
         MessageBox(QString::fromUtf8(InLanguage(m_nLanguage, "Vemra HIDDevice ID: %1 打开失败！",
                                                 "Vemra HIDDevice ID: %1 Open failed!"))

@@ -54,16 +54,22 @@ bool Parse(int argc, char** argv, Options& options)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--echo") options.echo = true;
-        else if (arg == "--com" && hasValue) options.com = std::strtoul(argv[++i], nullptr, 10);
-        else if (arg == "--links" && hasValue) options.links = argv[++i];
-        else if (arg == "--table" && hasValue) options.table = argv[++i];
-        else if (arg == "--quiet" && hasValue) options.quietMs = std::atoi(argv[++i]);
+        if (arg == "--echo")
+            options.echo = true;
+        else if (arg == "--com" && hasValue)
+            options.com = std::strtoul(argv[++i], nullptr, 10);
+        else if (arg == "--links" && hasValue)
+            options.links = argv[++i];
+        else if (arg == "--table" && hasValue)
+            options.table = argv[++i];
+        else if (arg == "--quiet" && hasValue)
+            options.quietMs = std::atoi(argv[++i]);
         else if (arg == "--reply" && hasValue) {
             const auto bytes = ParseHexBytes(argv[++i]);
             if (!bytes) return false;
             options.reply = *bytes;
-        } else return false;
+        } else
+            return false;
     }
     return options.com <= 1024;
 }
@@ -120,7 +126,8 @@ int main(int argc, char** argv)
     }
     close(slave);  // the console opens it; a close by the console is then seen here
 
-    const fs::path links = options.links.empty() ? fs::path(ProgramFolder()) / "ComPorts" : fs::path(options.links);
+    const fs::path links =
+        options.links.empty() ? fs::path(ProgramFolder()) / "ComPorts" : fs::path(options.links);
     std::error_code error;
     fs::create_directories(links, error);
     unsigned long com = options.com ? options.com : 200;
@@ -132,7 +139,9 @@ int main(int argc, char** argv)
             return 1;
         }
         fs::remove(link, error);  // a link left by an earlier run whose pty is gone
-        if (!fs::exists(fs::symlink_status(link)) && (fs::create_symlink(name, link, error), !error)) break;
+        if (!fs::exists(fs::symlink_status(link)) &&
+            (fs::create_symlink(name, link, error), !error))
+            break;
         if (options.com) {
             std::fprintf(stderr, "COM%lu is taken in %s\n", com, links.c_str());
             return 1;

@@ -16,7 +16,8 @@ int HexDigit(char c)
 
 std::string_view Trim(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
@@ -97,9 +98,12 @@ std::optional<ReplyTable> ReplyTable::Parse(std::string_view text, std::string& 
         std::string word;
         std::string replyHex;
         while (words >> word) {
-            if (word == "none") rule.reply.silent = true;
-            else if (word == "echo") rule.reply.echo = true;
-            else if (!Option(word, "delay=", rule.reply.delayMs) && !Option(word, "gap=", rule.reply.gapMs))
+            if (word == "none")
+                rule.reply.silent = true;
+            else if (word == "echo")
+                rule.reply.echo = true;
+            else if (!Option(word, "delay=", rule.reply.delayMs) &&
+                     !Option(word, "gap=", rule.reply.gapMs))
                 replyHex += word;
         }
         const auto reply = ParseHexBytes(replyHex);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 TEST(ParseUnsignedField, AcceptsWhatTheDataExchangeAccepts)
 {
     const struct {
@@ -26,4 +28,26 @@ TEST(ParseUnsignedField, AcceptsWhatTheDataExchangeAccepts)
     for (const auto& c : cases)
         EXPECT_EQ(ParseUnsignedField(c.text), c.value) << '"' << c.text << '"';
     EXPECT_EQ(RangeMessage(1, 100000), "Please enter an integer between 1 and 100000.");
+}
+
+TEST(NumberAfterLeading, PortTextsAndReaderEntries)
+{
+    const struct {
+        const char* text;
+        const char* skipped;
+        unsigned long number;
+    } cases[] = {
+        {"COM12", "COM", 12},
+        {"12", "COM", 12},
+        {"COMX", "COM", 0},
+        {"COM3 (ttyS2)", "COM", 3},
+        {"MOC7", "COM", 7},
+        {"", "COM", 0},
+        {"com5", "COM", 0},
+        {"COM99999999999999999999", "COM", ULONG_MAX},
+        {"Vemra HIDDevice ID: 5", "Vemra HIDDevice ID: ", 5},
+        {"Vemra HIDDevice ID: 12x", "Vemra HIDDevice ID: ", 12},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberAfterLeading(c.text, c.skipped), c.number) << c.text;
 }

@@ -40,20 +40,24 @@ private slots:
         const std::string links = folder.Path("ComPorts");
         SimReader reader(links);
         QVERIFY(reader.started);
-        SetDefaultComPortRoots({.devFolder = folder.Path("dev"), .sysTtyFolder = folder.Path("sys"), .linkFolder = links});
+        SetDefaultComPortRoots({.devFolder = folder.Path("dev"),
+                                .sysTtyFolder = folder.Path("sys"),
+                                .linkFolder = links});
         QStringList messages;
         {
             MainDialog dialog;
             dialog.SetMessageHandler([&](const QString& text) { messages << text; });
             dialog.Create();
-            QVERIFY(dialog.Item<QComboBox>(1058)->currentText().startsWith(QStringLiteral("COM201 (")));
+            QVERIFY(
+                dialog.Item<QComboBox>(1058)->currentText().startsWith(QStringLiteral("COM201 (")));
             auto* log = dialog.Item<QPlainTextEdit>(1000);
             for (int round = 0; round < 2; ++round) {  // the reader takes a reopened port too
                 dialog.OnCommand(1015);
                 QVERIFY(dialog.Comm().IsOpen());
                 dialog.Item<QLineEdit>(1026)->setText(QStringLiteral("00 A4 04 00"));
                 dialog.OnCommand(1003);
-                QVERIFY2(log->toPlainText().contains(QStringLiteral("  IN│ SUCCESS│")), qPrintable(log->toPlainText()));
+                QVERIFY2(log->toPlainText().contains(QStringLiteral("  IN│ SUCCESS│")),
+                         qPrintable(log->toPlainText()));
                 QVERIFY(log->toPlainText().contains(QStringLiteral("│ 90 00 \n")));
                 dialog.OnCommand(1015);
                 dialog.ClearLog();

@@ -11,6 +11,11 @@
 // optional '+'; nothing else. Values beyond 32 bits are refused.
 std::optional<std::uint32_t> ParseUnsignedField(std::string_view text);
 
+// The number in a text after its leading characters that occur in `skipped`
+// ("COM12" after "COM" → 12): its leading digits, 0 when there are none, the
+// largest unsigned long when there are too many.
+unsigned long NumberAfterLeading(std::string_view text, std::string_view skipped);
+
 inline constexpr const char* kNotUnsignedMessage = "Please enter a positive integer.";
 // "Please enter an integer between <low> and <high>."
 std::string RangeMessage(std::uint32_t low, std::uint32_t high);
