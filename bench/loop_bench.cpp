@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -35,17 +36,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A reader on a pty that answers every request at once with 90 00.
+// A reader on a pty that answers every request with 90 00, at once or after a delay.
 class PromptReader {
 public:
-    PromptReader()
+    explicit PromptReader(int delayMs)
     {
         char name[256] = {};
         termios raw{};
         cfmakeraw(&raw);
         openpty(&m_master, &m_slave, name, &raw, nullptr);
         m_slavePath = name;
-        m_thread = std::thread([this] {
+        m_thread = std::thread([this, delayMs] {
             unsigned char buffer[4096];
             const unsigned char reply[] = {0x90, 0x00};
             while (!m_stop) {
@@ -53,6 +54,7 @@ public:
                 if (poll(&fd, 1, 50) <= 0) continue;
                 if (read(m_master, buffer, sizeof buffer) <= 0) continue;
                 ++m_requests;
+                if (delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
                 [[maybe_unused]] ssize_t n = write(m_master, reply, sizeof reply);
             }
         });
@@ -130,8 +132,17 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setFont(DialogFont());
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
-    const long memoryRun = argc > 2 ? std::atol(argv[2]) : 0;
+    double seconds = 5.0;
+    long memoryRun = 0;
+    int delayMs = 0;
+    std::string peer;
+    for (int i = 1, position = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--delay" && i + 1 < argc) delayMs = std::atoi(argv[++i]);
+        else if (arg == "--peer" && i + 1 < argc) peer = argv[++i];
+        else if (position++ == 0) seconds = std::atof(argv[i]);
+        else memoryRun = std::atol(argv[i]);
+    }
 
     char folderPattern[] = "/tmp/quillard-bench-XXXXXX";
     const std::filesystem::path folder = mkdtemp(folderPattern);
@@ -142,7 +153,7 @@ int main(int argc, char** argv)
            "szDllName=Corvane.dll\nbHexMode=TRUE\nnDevCount=0\n";
     SetAppFolder(folder.string());
 
-    PromptReader reader;
+    PromptReader reader(delayMs);
     std::filesystem::create_symlink(reader.SlavePath(), folder / "COM200");
     SetDefaultComPortRoots({.linkFolder = folder.string()});
 
@@ -187,6 +198,19 @@ int main(int argc, char** argv)
     const double windowRate = counted / std::chrono::duration<double>(Clock::now() - start).count();
     ticker.stop();
 
+    // The round trips the log shows ("use %6dms").
+    const QStringList logged = dialog.Item<QPlainTextEdit>(1000)->toPlainText().split('\n');
+    double roundTrips = 0;
+    int roundTripCount = 0;
+    for (const QString& line : logged) {
+        const qsizetype use = line.indexOf(QStringLiteral("│use "));
+        if (use < 0 || !line.contains(QStringLiteral("SUCCESS"))) continue;
+        roundTrips += line.mid(use + 5, 6).trimmed().toDouble();
+        ++roundTripCount;
+    }
+    std::printf("reader answer time: %d ms\n", delayMs);
+    std::printf("round trip, window (log, mean of %d): %.2f ms\n", roundTripCount,
+                roundTripCount ? roundTrips / roundTripCount : 0.0);
     std::printf("loop throughput, window (10 rows, interval 1 ms): %.0f transactions/s\n",
                 windowRate);
     std::printf("loop throughput, bare C loop, same waits:        %.0f transactions/s (%.0f%%)\n",
@@ -211,6 +235,17 @@ int main(int argc, char** argv)
         }
     }
     dialog.OnCommand(1014);
+    dialog.OnCommand(1015);  // the port is free for the peer
+    if (!peer.empty()) {
+        std::fflush(stdout);
+        const std::string command = "/usr/bin/python3 '" + peer + "' '" + reader.SlavePath() +
+                                    "' " + std::to_string(seconds);
+        if (FILE* output = popen(command.c_str(), "r")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, output)) std::fputs(line, stdout);
+            pclose(output);
+        }
+    }
     dialog.reject();
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -58,8 +58,12 @@ int main(int argc, char** argv)
         while (running) {
             pollfd fd{master, POLLIN, 0};
             if (poll(&fd, 1, 50) <= 0) continue;
-            if (read(master, buffer, sizeof buffer) <= 0) break;
-            if (write(master, answer, sizeof answer) != sizeof answer) break;
+            if (read(master, buffer, sizeof buffer) <= 0) {
+                // No one has the port open yet (or any more).
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
+            [[maybe_unused]] const ssize_t written = write(master, answer, sizeof answer);
         }
     });
 
