@@ -138,10 +138,14 @@ int main(int argc, char** argv)
     std::string peer;
     for (int i = 1, position = 0; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--delay" && i + 1 < argc) delayMs = std::atoi(argv[++i]);
-        else if (arg == "--peer" && i + 1 < argc) peer = argv[++i];
-        else if (position++ == 0) seconds = std::atof(argv[i]);
-        else memoryRun = std::atol(argv[i]);
+        if (arg == "--delay" && i + 1 < argc)
+            delayMs = std::atoi(argv[++i]);
+        else if (arg == "--peer" && i + 1 < argc)
+            peer = argv[++i];
+        else if (position++ == 0)
+            seconds = std::atof(argv[i]);
+        else
+            memoryRun = std::atol(argv[i]);
     }
 
     char folderPattern[] = "/tmp/quillard-bench-XXXXXX";
@@ -242,7 +246,8 @@ int main(int argc, char** argv)
                                     "' " + std::to_string(seconds);
         if (FILE* output = popen(command.c_str(), "r")) {
             char line[256];
-            while (std::fgets(line, sizeof line, output)) std::fputs(line, stdout);
+            while (std::fgets(line, sizeof line, output))
+                std::fputs(line, stdout);
             pclose(output);
         }
     }

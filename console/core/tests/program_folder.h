@@ -17,7 +17,7 @@ public:
         char pattern[] = "/tmp/quillard-folder-XXXXXX";
         m_path = mkdtemp(pattern);
         std::filesystem::create_directory(m_path / "Protocols");
-        for (const char* plugin : {"Check3", "Check7", "NoUnwrap", "PassThrough"})
+        for (const char* plugin : {"Check3", "Check7", "Garbage", "NoUnwrap", "PassThrough"})
             std::filesystem::create_symlink(std::string(TEST_PLUGIN_DIR) + "/" + plugin + ".so",
                                             m_path / "Protocols" / (std::string(plugin) + ".so"));
         std::filesystem::create_symlink(CORVANE_PATH, m_path / "Protocols" / "Corvane.so");

@@ -1,7 +1,10 @@
 // Protocol plug-ins for the console's tests, one per behaviour, all from this
 // file: wrap and unwrap pass bytes through, as Corvane does, and
 //   TEST_CHECK_RESULT   is what the check returns (default 0);
-//   TEST_NO_UNWRAP      leaves tlx_ReaderToPC out.
+//   TEST_NO_UNWRAP      leaves tlx_ReaderToPC out;
+//   TEST_GARBAGE        reports lengths that are garbage: a text starting with F
+//                       wraps to a frame of -1 bytes, and every unwrap claims
+//                       100000 bytes more than were read.
 // Every load of any of them counts up the environment variable TEST_PLUGIN_LOADS.
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +36,9 @@ TLX_EXPORT int tlx_PCToReader(const char* text, int textLength, unsigned char* f
     if (textLength > *frameLength) return 0;
     std::memcpy(frame, text, static_cast<std::size_t>(textLength));
     *frameLength = textLength;
+#ifdef TEST_GARBAGE
+    if (textLength > 0 && text[0] == 'F') *frameLength = -1;
+#endif
     return 1;
 }
 
@@ -42,6 +48,9 @@ TLX_EXPORT int tlx_ReaderToPC(const unsigned char* raw, int rawLength, unsigned 
 {
     std::memcpy(reply, raw, static_cast<std::size_t>(rawLength));
     *replyLength = rawLength;
+#ifdef TEST_GARBAGE
+    *replyLength = rawLength + 100000;
+#endif
     return 1;
 }
 #endif

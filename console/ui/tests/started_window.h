@@ -23,8 +23,9 @@ inline std::string ChineseCatalogue()
 struct StartedWindow {
     // The COM list holds the test reader as COM200.
     explicit StartedWindow(const std::string& settings = ChineseCatalogue(),
-                           const std::string& history = {}, bool readerHoldsLine = true)
-        : reader(std::make_unique<TestReader>(TestReader::Bytes{0x90, 0x00}, readerHoldsLine))
+                           const std::string& history = {}, bool readerHoldsLine = true,
+                           TestReader::Bytes readerReply = {0x90, 0x00})
+        : reader(std::make_unique<TestReader>(std::move(readerReply), readerHoldsLine))
     {
         if (!settings.empty()) folder.Write(kSettingsFileName, settings);
         if (!history.empty()) folder.Write(kHistoryFileName, history);
@@ -54,3 +55,4 @@ int RunMainDialogTests(int argc, char** argv);
 int RunProtocolTabTests(int argc, char** argv);
 int RunPortLoopTests(int argc, char** argv);
 int RunSimReaderTests(int argc, char** argv);
+int RunFaultTests(int argc, char** argv);

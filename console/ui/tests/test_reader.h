@@ -38,6 +38,8 @@ public:
         termios raw{};
         cfmakeraw(&raw);
         openpty(&m_master, &m_slave, name, &raw, nullptr);
+        // A reply the line cannot take whole is cut, never waited for.
+        fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
         if (!holdLine) {
             close(m_slave);
             m_slave = -1;

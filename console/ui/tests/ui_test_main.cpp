@@ -10,5 +10,6 @@ int main(int argc, char** argv)
     failures += RunProtocolTabTests(argc, argv);
     failures += RunPortLoopTests(argc, argv);
     failures += RunSimReaderTests(argc, argv);
+    failures += RunFaultTests(argc, argv);
     return failures;
 }
