@@ -19,6 +19,8 @@ else
     "$top/tools/build.sh" "$build_dir"
 fi
 # Qt is not built with ThreadSanitizer: what happens inside it is not checked.
-export TSAN_OPTIONS="suppressions=$top/tools/tsan-qt.supp ${TSAN_OPTIONS:-}"
+# A test starts the simulated reader (fork, then exec at once) from a process
+# with threads.
+export TSAN_OPTIONS="suppressions=$top/tools/tsan-qt.supp die_after_fork=0 ${TSAN_OPTIONS:-}"
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir "$build_dir" --output-on-failure -j "$jobs"
