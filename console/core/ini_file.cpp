@@ -211,21 +211,34 @@ bool IniDocument::Save(const std::string& path) const
     return std::fclose(file) == 0 && written;
 }
 
-int ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
+std::optional<IniDocument> IniDocument::LoadForWrite(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::exists(path, error) && !std::ifstream(path, std::ios::binary))
+        return std::nullopt;
+    return Load(path);
+}
+
+int ReadIniValue(const IniDocument& document, std::string_view section, std::string_view key,
                  std::string& value)
 {
-    const auto found = IniDocument::Load(path).Get(section, key);
+    const auto found = document.Get(section, key);
     std::size_t chars = 0;
     value = found ? CutToChars(*found, kIniValueMax, chars) : std::string();
     return static_cast<int>(chars);
 }
 
+int ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
+                 std::string& value)
+{
+    return ReadIniValue(IniDocument::Load(path), section, key, value);
+}
+
 bool WriteIniValue(const std::string& path, std::string_view section, std::string_view key,
                    std::string_view value)
 {
-    // A file that exists but cannot be read would lose its other lines.
-    if (std::filesystem::exists(path) && !std::ifstream(path, std::ios::binary)) return false;
-    IniDocument document = IniDocument::Load(path);
-    document.Set(section, key, value);
-    return document.Save(path);
+    auto document = IniDocument::LoadForWrite(path);
+    if (!document) return false;
+    document->Set(section, key, value);
+    return document->Save(path);
 }

@@ -11,10 +11,10 @@ namespace {
 std::string g_appFolder;
 
 // A value that is present and not empty.
-bool ReadPresent(const std::string& path, std::string_view section, std::string_view key,
+bool ReadPresent(const IniDocument& document, std::string_view section, std::string_view key,
                  std::string& value)
 {
-    return ReadIniValue(path, section, key, value) > 0;
+    return ReadIniValue(document, section, key, value) > 0;
 }
 
 std::string Numbered(const char* prefix, long long n)
@@ -43,12 +43,15 @@ int AtoiValue(std::string_view text)
 
 LoadedSettings LoadSettingsFiles(const std::string& settingsPath, const std::string& historyPath)
 {
+    // Each file is read once; every value comes from what was read.
+    const IniDocument settings = IniDocument::Load(settingsPath);
+    const IniDocument history = IniDocument::Load(historyPath);
     LoadedSettings loaded;
     std::string value;
-    ReadIniValue(settingsPath, "Setting", "szLanguage", value);
+    ReadIniValue(settings, "Setting", "szLanguage", value);
     loaded.language = value.compare(0, 2, "EN") == 0 ? 1 : 0;
 
-    if (!ReadPresent(settingsPath, "Setting", "nProtocolCount", value)) {
+    if (!ReadPresent(settings, "Setting", "nProtocolCount", value)) {
         loaded.fatal = true;
         return loaded;
     }
@@ -57,45 +60,49 @@ LoadedSettings LoadSettingsFiles(const std::string& settingsPath, const std::str
         auto entry = std::make_unique<ProtocolEntry>();
         entry->szSection = Numbered("szProtocolName", i);
         const std::string& section = entry->szSection;
-        if (!ReadPresent(settingsPath, "Setting", section, entry->szProtocolName) ||
-            !ReadPresent(settingsPath, section, "szDllName", entry->szDllName)) {
+        if (!ReadPresent(settings, "Setting", section, entry->szProtocolName) ||
+            !ReadPresent(settings, section, "szDllName", entry->szDllName)) {
             loaded.fatal = true;
             break;
         }
-        ReadIniValue(settingsPath, section, "nAddrLen", value);
+        ReadIniValue(settings, section, "nAddrLen", value);
         // A negative length would enable an address no one can type: no address.
         entry->nAddrLen = std::max(0, AtoiValue(value));
-        ReadIniValue(settingsPath, section, "bHexMode", value);
+        ReadIniValue(settings, section, "bHexMode", value);
         entry->bHexMode = value == "TRUE" ? 1 : 0;
-        if (!ReadPresent(settingsPath, section, "nDevCount", value)) {
+        if (!ReadPresent(settings, section, "nDevCount", value)) {
             loaded.fatal = true;
             break;
         }
         const int devCount = AtoiValue(value);
         for (int j = 0; j < devCount && !loaded.fatal; ++j) {
-            if (ReadPresent(settingsPath, section, Numbered("szDevName", j), value))
+            if (ReadPresent(settings, section, Numbered("szDevName", j), value))
                 entry->szDevNames.push_back(value);
             else
                 loaded.fatal = true;
         }
         if (loaded.fatal) break;
         for (int j = 0; j < kHistoryRows; ++j) {
-            ReadIniValue(historyPath, section, Numbered("CMD", j), entry->szCmd[j]);
+            ReadIniValue(history, section, Numbered("CMD", j), entry->szCmd[j]);
             if (entry->nAddrLen > 0)
-                ReadIniValue(historyPath, section, Numbered("ADDR", j), entry->szAddr[j]);
+                ReadIniValue(history, section, Numbered("ADDR", j), entry->szAddr[j]);
         }
         loaded.protocols.push_back(std::move(entry));
     }
     return loaded;
 }
 
+// The keys are set in the order ADDR0, CMD0, ADDR1, ... and the file is
+// written once.
 void SaveHistoryFile(const std::string& historyPath, const ProtocolEntry& entry)
 {
+    auto history = IniDocument::LoadForWrite(historyPath);
+    if (!history) return;
     for (int j = 0; j < kHistoryRows; ++j) {
-        if (entry.nAddrLen > 0)
-            WriteIniValue(historyPath, entry.szSection, Numbered("ADDR", j), entry.szAddr[j]);
-        WriteIniValue(historyPath, entry.szSection, Numbered("CMD", j), entry.szCmd[j]);
+        if (entry.nAddrLen > 0) history->Set(entry.szSection, Numbered("ADDR", j), entry.szAddr[j]);
+        history->Set(entry.szSection, Numbered("CMD", j), entry.szCmd[j]);
     }
+    history->Save(historyPath);
 }
 
 void SaveLanguage(const std::string& settingsPath, int language)

@@ -22,6 +22,7 @@ public:
     std::optional<std::string> Convert(std::string_view in, const char* replacement)
     {
         if (m_cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);  // a fresh start for each text
         std::string out;
         char buffer[1024];
         char* src = const_cast<char*>(in.data());
@@ -49,12 +50,12 @@ private:
 
 std::string GbkToUtf8(std::string_view gbk)
 {
-    Converter converter("UTF-8", "GBK");
+    thread_local Converter converter("UTF-8", "GBK");  // opened once per thread
     return converter.Convert(gbk, "\xEF\xBF\xBD").value_or(std::string());
 }
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8)
 {
-    Converter converter("GBK", "UTF-8");
+    thread_local Converter converter("GBK", "UTF-8");
     return converter.Convert(utf8, nullptr);
 }

@@ -15,29 +15,29 @@ constexpr int RowY(int k)
     return 311 + (k - 1) * 18;
 }
 
-constexpr ControlSpec Address(int k)
+constexpr DialogItem Address(int k)
 {
     return {1015 + k, K::kHexEdit, "", 161, RowY(k), 37, 14, kTab | (k > 1 ? kHidden : 0u)};
 }
-constexpr ControlSpec Command(int k)
+constexpr DialogItem Command(int k)
 {
     return {1025 + k, K::kHexEdit, "", 201, RowY(k), 352, 14, kTab | (k > 1 ? kHidden : 0u)};
 }
-constexpr ControlSpec Timeout(int k)
+constexpr DialogItem Timeout(int k)
 {
     return {1035 + k, K::kEdit, "", 556, RowY(k), 37, 14, kTab | (k > 1 ? kHidden : 0u)};
 }
-constexpr ControlSpec Send(int k)
+constexpr DialogItem Send(int k)
 {
     return {1002 + k, K::kPushButton, "发送", 600, RowY(k), 45, 14, kTab | (k > 1 ? kHidden : 0u)};
 }
-constexpr ControlSpec Loop(int k)
+constexpr DialogItem Loop(int k)
 {
     return {1045 + k, K::kCheckBox, "", 650, RowY(k) + 2, 12, 10, kTab};
 }
 
 // Reader-name static i (0 to 23): three rows of eight.
-constexpr ControlSpec ReaderName(int i)
+constexpr DialogItem ReaderName(int i)
 {
     const int column = i % 8;
     constexpr int kRowY[] = {43, 58, 72};
@@ -47,7 +47,7 @@ constexpr ControlSpec ReaderName(int i)
 
 // The order is the template's: it gives the focus order, in which rows 7 to 9
 // of the send pane interleave as they always have.
-constexpr auto kMainControls = std::to_array<ControlSpec>({
+constexpr auto kMainControls = std::to_array<DialogItem>({
     {1096, K::kGroupBox, "串口设置", 8, 10, 124, 84, 0},
     {1092, K::kLabelRight, "串口号:", 19, 28, 31, 11, kGroup},
     {1058, K::kComboDropDown, "", 53, 25, 70, 201, kTabGroup},
@@ -151,7 +151,7 @@ constexpr auto kMainControls = std::to_array<ControlSpec>({
 });
 static_assert(kMainControls.size() == 100);
 
-constexpr auto kAboutControls = std::to_array<ControlSpec>({
+constexpr auto kAboutControls = std::to_array<DialogItem>({
     {kNoId, K::kIcon, "", 11, 14, 20, 20, 0},
     {kNoId, K::kLabelNoPrefix, "Quillard 1.2 版", 40, 10, 119, 8, 0},
     {kNoId, K::kLabel, "Copyright (C) 2026", 40, 25, 119, 8, 0},

@@ -31,7 +31,7 @@ enum ControlStyle : unsigned {
 
 inline constexpr int kNoId = -1;
 
-struct ControlSpec {
+struct DialogItem {
     int id;
     ControlKind kind;
     const char* text;  // UTF-8
@@ -43,7 +43,7 @@ struct DialogTemplate {
     int id;
     const char* title;
     int w, h;  // dialog units
-    std::span<const ControlSpec> controls;
+    std::span<const DialogItem> controls;
 };
 
 const DialogTemplate& MainDialogTemplate();   // template 102

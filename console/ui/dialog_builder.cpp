@@ -20,10 +20,10 @@ constexpr const char* kIdProperty = "controlId";
 // template height (a combo box's is the height of its dropped list).
 constexpr int kFieldHeightDu = 14;
 
-QWidget* MakeWidget(const ControlSpec& spec, QWidget& parent)
+QWidget* MakeWidget(const DialogItem& item, QWidget& parent)
 {
-    const QString text = QString::fromUtf8(spec.text);
-    switch (spec.kind) {
+    const QString text = QString::fromUtf8(item.text);
+    switch (item.kind) {
         case ControlKind::kGroupBox: return new QGroupBox(text, &parent);
         case ControlKind::kLabel:
         case ControlKind::kLabelRight:
@@ -31,8 +31,8 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget& parent)
         case ControlKind::kLabelNoPrefix: {
             auto* label = new QLabel(text, &parent);
             label->setTextFormat(Qt::PlainText);
-            const Qt::Alignment horizontal = spec.kind == ControlKind::kLabelRight ? Qt::AlignRight
-                                             : spec.kind == ControlKind::kLabelCentered
+            const Qt::Alignment horizontal = item.kind == ControlKind::kLabelRight ? Qt::AlignRight
+                                             : item.kind == ControlKind::kLabelCentered
                                                  ? Qt::AlignHCenter
                                                  : Qt::AlignLeft;
             label->setAlignment(horizontal | Qt::AlignTop);
@@ -47,7 +47,7 @@ QWidget* MakeWidget(const ControlSpec& spec, QWidget& parent)
             auto* combo = new QComboBox(&parent);
             combo->setEditable(true);
             combo->setInsertPolicy(QComboBox::NoInsert);
-            const int rowsInDroppedList = (DialogUnitsToPixelsY(spec.h) - 2) / 18;
+            const int rowsInDroppedList = (DialogUnitsToPixelsY(item.h) - 2) / 18;
             combo->setMaxVisibleItems(qMax(1, rowsInDroppedList));
             return combo;
         }
@@ -79,10 +79,10 @@ bool IsFramingControl(ControlKind kind)
     return kind == ControlKind::kGroupBox || kind == ControlKind::kTabControl;
 }
 
-Qt::FocusPolicy FocusPolicyFor(const ControlSpec& spec)
+Qt::FocusPolicy FocusPolicyFor(const DialogItem& item)
 {
-    if (spec.style & kTabStop) return Qt::StrongFocus;
-    switch (spec.kind) {
+    if (item.style & kTabStop) return Qt::StrongFocus;
+    switch (item.kind) {
         case ControlKind::kRadioButton:
         case ControlKind::kTabControl: return Qt::ClickFocus;
         default: return Qt::NoFocus;
@@ -91,17 +91,17 @@ Qt::FocusPolicy FocusPolicyFor(const ControlSpec& spec)
 
 }  // namespace
 
-QRect TemplateRectToPixels(const ControlSpec& spec)
+QRect TemplateRectToPixels(const DialogItem& item)
 {
-    const int left = DialogUnitsToPixelsX(spec.x);
-    const int top = DialogUnitsToPixelsY(spec.y);
-    const int right = DialogUnitsToPixelsX(spec.x + spec.w);
-    const int height = spec.kind == ControlKind::kComboDropDown ? kFieldHeightDu : spec.h;
-    const int bottom = DialogUnitsToPixelsY(spec.y + height);
+    const int left = DialogUnitsToPixelsX(item.x);
+    const int top = DialogUnitsToPixelsY(item.y);
+    const int right = DialogUnitsToPixelsX(item.x + item.w);
+    const int height = item.kind == ControlKind::kComboDropDown ? kFieldHeightDu : item.h;
+    const int bottom = DialogUnitsToPixelsY(item.y + height);
     return QRect(left, top, right - left, bottom - top);
 }
 
-QString AccessibleNameFor(const ControlSpec& spec)
+QString AccessibleNameFor(const DialogItem& item)
 {
     struct RowRole {
         int firstId;
@@ -110,10 +110,10 @@ QString AccessibleNameFor(const ControlSpec& spec)
     static constexpr RowRole kRowRoles[] = {
         {1016, "Address"}, {1026, "Command"}, {1036, "Time-out"}, {1003, "Send"}, {1046, "Loop"}};
     for (const RowRole& row : kRowRoles) {
-        if (spec.id >= row.firstId && spec.id < row.firstId + 10)
-            return QStringLiteral("%1 %2").arg(row.role).arg(spec.id - row.firstId + 1);
+        if (item.id >= row.firstId && item.id < row.firstId + 10)
+            return QStringLiteral("%1 %2").arg(row.role).arg(item.id - row.firstId + 1);
     }
-    switch (spec.id) {
+    switch (item.id) {
         case 1058: return QStringLiteral("COM port");
         case 1060: return QStringLiteral("Line setting");
         case 1087: return QStringLiteral("Character time-out");
@@ -122,9 +122,9 @@ QString AccessibleNameFor(const ControlSpec& spec)
         case 1000: return QStringLiteral("Traffic log");
         default: break;
     }
-    if (spec.id >= 1063 && spec.id <= 1086)
-        return QStringLiteral("Reader name %1").arg(spec.id - 1062);
-    if (spec.kind == ControlKind::kIcon) return QStringLiteral("Program icon");
+    if (item.id >= 1063 && item.id <= 1086)
+        return QStringLiteral("Reader name %1").arg(item.id - 1062);
+    if (item.kind == ControlKind::kIcon) return QStringLiteral("Program icon");
     // Controls with a text: their visible text, which follows the language.
     return {};
 }
@@ -138,25 +138,25 @@ int ControlId(const QWidget& control)
 void DialogControls::Create(QWidget& window, const DialogTemplate& dialogTemplate)
 {
     QWidget* previousTabStop = nullptr;
-    for (const ControlSpec& spec : dialogTemplate.controls) {
-        QWidget* control = MakeWidget(spec, window);
-        control->setProperty(kIdProperty, spec.id);
-        control->setObjectName(spec.id == kNoId ? QString() : QString::number(spec.id));
-        control->setGeometry(TemplateRectToPixels(spec));
-        control->setFocusPolicy(FocusPolicyFor(spec));
-        control->setAccessibleName(AccessibleNameFor(spec));
-        control->setVisible(!(spec.style & kHidden));
-        if (spec.style & kTabStop) {
+    std::vector<QWidget*> frames;
+    for (const DialogItem& item : dialogTemplate.controls) {
+        QWidget* control = MakeWidget(item, window);
+        control->setProperty(kIdProperty, item.id);
+        control->setObjectName(item.id == kNoId ? QString() : QString::number(item.id));
+        control->setGeometry(TemplateRectToPixels(item));
+        control->setFocusPolicy(FocusPolicyFor(item));
+        control->setAccessibleName(AccessibleNameFor(item));
+        control->setVisible(!(item.style & kHidden));
+        if (item.style & kTabStop) {
             if (previousTabStop) QWidget::setTabOrder(previousTabStop, control);
             previousTabStop = control;
         }
-        if (spec.id != kNoId) m_byId.insert(spec.id, control);
+        if (item.id != kNoId) m_byId.insert(item.id, control);
+        if (IsFramingControl(item.kind)) frames.push_back(control);
         m_controls.push_back(control);
     }
-    // Frames lie under what they frame, so that they never take its clicks.
-    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it) {
-        if (IsFramingControl(
-                dialogTemplate.controls[std::distance(it, m_controls.rend()) - 1].kind))
-            (*it)->lower();
-    }
+    // Frames lie under what they frame, so that they never take its clicks; the
+    // first frame of the template ends up lowest.
+    for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame)
+        (*frame)->lower();
 }

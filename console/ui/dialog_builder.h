@@ -11,7 +11,7 @@
 class QWidget;
 
 // A template rectangle in pixels of the window's client area.
-QRect TemplateRectToPixels(const ControlSpec& spec);
+QRect TemplateRectToPixels(const DialogItem& item);
 
 class DialogControls {
 public:
@@ -32,7 +32,7 @@ private:
 
 // The name by which screen readers and GUI automation find a control: the row
 // controls by role and row number, text-less controls by role, others by text.
-QString AccessibleNameFor(const ControlSpec& spec);
+QString AccessibleNameFor(const DialogItem& item);
 
 // The ID a control was made with (kNoId for none).
 int ControlId(const QWidget& control);

@@ -95,11 +95,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent), m_hIcon(ProgramIcon()
 
 MainDialog::~MainDialog()
 {
-    if (LoopWorkerAlive()) {
-        SetLooping(false);
-        if (CxBasePort* port = m_engine.GetCurrentPort()) port->Close();
-        JoinLoopWorker();
-    }
+    EndLoopWorkerForClose();
     const bool hadProtocols = !m_protocols.empty();
     m_protocols.clear();
     m_pCurProtocol = nullptr;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -162,7 +163,10 @@ private:
     void TakeRowTexts();
     bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThreadId; }
     void SetCaption(int id, const char* chinese, const char* english);
-    void StopLoopBeforeClose();
+    bool SwitchLoopOff();
+    void EndLoopWorkerForClose();
+    bool ClosePortStoppingLoop(CxBasePort& port);
+    void SetOpenPort(CxBasePort* port, int openButton, std::span<const int> locked);
     void JoinLoopWorker();
     void FinishStopWhenWorkerEnded();
     void OnWorkerWoken();

@@ -49,10 +49,7 @@ void MainDialog::OnLoopSend()
         return;
     }
     if (GetLooping()) {
-        SetLooping(false);
-        const bool ended = m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kStopWait);
-        SetCaption(1014, "循环发送", "Loop Send");
-        if (ended) {
+        if (SwitchLoopOff()) {
             JoinLoopWorker();
             EnableSendControls(true);
         } else {
@@ -131,4 +128,25 @@ void MainDialog::OnWorkerWoken()
 {
     m_calls.RunPending();
     if (m_bStopping && m_bWorkerEnded) JoinLoopWorker();
+}
+
+// Switches the loop off and gives the worker 100 ms to finish its pass, serving
+// it meanwhile; the Loop Send button then reads as when no loop runs. True when
+// the worker has ended.
+bool MainDialog::SwitchLoopOff()
+{
+    SetLooping(false);
+    const bool ended = m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kStopWait);
+    SetCaption(1014, "循环发送", "Loop Send");
+    return ended;
+}
+
+// Before the window goes: the loop off, its port closed (which ends a reply
+// the worker may be waiting for), the worker ended.
+void MainDialog::EndLoopWorkerForClose()
+{
+    if (!LoopWorkerAlive()) return;
+    SetLooping(false);
+    if (CxBasePort* port = m_engine.GetCurrentPort()) port->Close();
+    JoinLoopWorker();
 }

@@ -21,7 +21,6 @@ constexpr int kHidSearch = 1091;
 constexpr int kHidOpen = 1062;
 constexpr int kDefaultLineSetting = 4;  // "19200, n,8,1"
 constexpr unsigned long kNoHidDevice = 0xFFFFFFFF;
-constexpr std::chrono::milliseconds kStopWait{100};
 
 // "\\.\COM3" → "COM3 (ttyS2)": the name the open button reads, and the device.
 QString ComListEntry(const std::string& name, const std::string& device)
@@ -59,24 +58,45 @@ void MainDialog::OnEditchangeComList()
     FillComList();
 }
 
+// Closes `port`, twice if it stays open, after switching a running loop off;
+// the worker is joined once the port is closed (which ends a reply it is
+// waiting for). True once the port is closed.
+bool MainDialog::ClosePortStoppingLoop(CxBasePort& port)
+{
+    if (GetLooping()) {
+        SwitchLoopOff();
+        EnableSendControls(true);
+    }
+    port.Close();
+    if (port.IsOpen()) port.Close();
+    JoinLoopWorker();
+    return !port.IsOpen();
+}
+
+// Makes `port` (or none) the current port, with the open button's caption and
+// the controls that stay locked while a port is open.
+void MainDialog::SetOpenPort(CxBasePort* port, int openButton, std::span<const int> locked)
+{
+    m_engine.SetCurrentPort(port);
+    if (port)
+        SetCaption(openButton, "关闭", "Close");
+    else
+        SetCaption(openButton, "打开", "Open");
+    for (int id : locked)
+        GetDlgItem(id)->setEnabled(port == nullptr);
+}
+
 void MainDialog::OnComOpen()
 {
     UpdateData(true);
-    static constexpr int kDisabledWhileOpen[] = {kComName, kLineSetting, kCharTimeout,
-                                                 kHidList, kHidSearch,   kHidOpen};
+    static constexpr int kLockedWhileOpen[] = {kComName, kLineSetting, kCharTimeout,
+                                               kHidList, kHidSearch,   kHidOpen};
     if (m_comm.IsOpen()) {
-        StopLoopBeforeClose();
-        m_comm.Close();
-        if (m_comm.IsOpen()) m_comm.Close();
-        JoinLoopWorker();
-        if (m_comm.IsOpen()) {
+        if (!ClosePortStoppingLoop(m_comm)) {
             MessageBox(QStringLiteral("close COM %1 Failed！").arg(m_comm.GetPort()));
             return;
         }
-        m_engine.SetCurrentPort(nullptr);
-        SetCaption(kComOpen, "打开", "Open");
-        for (int id : kDisabledWhileOpen)
-            GetDlgItem(id)->setEnabled(true);
+        SetOpenPort(nullptr, kComOpen, kLockedWhileOpen);
         return;
     }
     JoinLoopWorker();  // the port changes only with no worker left
@@ -88,10 +108,7 @@ void MainDialog::OnComOpen()
         MessageBox(QStringLiteral("Open COM %1 Failed！").arg(port));
         return;
     }
-    m_engine.SetCurrentPort(&m_comm);
-    SetCaption(kComOpen, "关闭", "Close");
-    for (int id : kDisabledWhileOpen)
-        GetDlgItem(id)->setEnabled(false);
+    SetOpenPort(&m_comm, kComOpen, kLockedWhileOpen);
 }
 
 void MainDialog::OnHidSearch()
@@ -113,14 +130,10 @@ void MainDialog::OnHidSearch()
 
 void MainDialog::OnHidOpen()
 {
-    static constexpr int kDisabledWhileOpen[] = {kComName,     kLineSetting, kHidList,
-                                                 kCharTimeout, kHidSearch,   kComOpen};
+    static constexpr int kLockedWhileOpen[] = {kComName,     kLineSetting, kHidList,
+                                               kCharTimeout, kHidSearch,   kComOpen};
     if (m_hid.IsOpen()) {
-        StopLoopBeforeClose();
-        m_hid.Close();
-        if (m_hid.IsOpen()) m_hid.Close();
-        JoinLoopWorker();
-        if (m_hid.IsOpen()) {
+        if (!ClosePortStoppingLoop(m_hid)) {
             char name[1024] = {};
             if (m_hid.GetDevName(name)) {
                 MessageBox(
@@ -129,10 +142,7 @@ void MainDialog::OnHidOpen()
             }
             return;
         }
-        m_engine.SetCurrentPort(nullptr);
-        SetCaption(kHidOpen, "打开", "Open");
-        for (int id : kDisabledWhileOpen)
-            GetDlgItem(id)->setEnabled(true);
+        SetOpenPort(nullptr, kHidOpen, kLockedWhileOpen);
         return;
     }
     JoinLoopWorker();
@@ -144,19 +154,5 @@ void MainDialog::OnHidOpen()
                        .arg(index));
         return;
     }
-    m_engine.SetCurrentPort(&m_hid);
-    SetCaption(kHidOpen, "关闭", "Close");
-    for (int id : kDisabledWhileOpen)
-        GetDlgItem(id)->setEnabled(false);
-}
-
-// A port is closed only after the loop has been switched off; the worker is
-// joined once the port is closed (which ends a reply it is waiting for).
-void MainDialog::StopLoopBeforeClose()
-{
-    if (!GetLooping()) return;
-    SetLooping(false);
-    m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kStopWait);
-    SetCaption(1014, "循环发送", "Loop Send");
-    EnableSendControls(true);
+    SetOpenPort(&m_hid, kHidOpen, kLockedWhileOpen);
 }

@@ -125,13 +125,7 @@ void MainDialog::DestroyWindow()
 {
     if (m_bDestroyed) return;
     m_bDestroyed = true;
-    // The worker ends before anything it uses can go away; closing its port
-    // ends a reply it may be waiting for.
-    if (LoopWorkerAlive()) {
-        SetLooping(false);
-        if (CxBasePort* port = m_engine.GetCurrentPort()) port->Close();
-        JoinLoopWorker();
-    }
+    EndLoopWorkerForClose();  // before anything it uses can go away
     ExchangeRows(m_pCurProtocol, true);
     SaveHistory(m_pCurProtocol);
     SaveLanguage(MakeAppFilePath(kSettingsFileName), m_nLanguage);

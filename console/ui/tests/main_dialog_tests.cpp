@@ -70,16 +70,16 @@ private slots:
         TestProgramFolder folder;
         MainDialog dialog;
         int count = 0;
-        for (const ControlSpec& spec : MainDialogTemplate().controls) {
-            QWidget* control = dialog.GetDlgItem(spec.id);
-            QVERIFY2(control, qPrintable(QString::number(spec.id)));
-            QVERIFY2(control->inherits(ClassFor(spec.kind)), qPrintable(QString::number(spec.id)));
+        for (const DialogItem& item : MainDialogTemplate().controls) {
+            QWidget* control = dialog.GetDlgItem(item.id);
+            QVERIFY2(control, qPrintable(QString::number(item.id)));
+            QVERIFY2(control->inherits(ClassFor(item.kind)), qPrintable(QString::number(item.id)));
             QCOMPARE(dynamic_cast<HexEdit*>(control) != nullptr,
-                     spec.kind == ControlKind::kHexEdit);
-            if (spec.kind != ControlKind::kComboDropDown && spec.kind != ControlKind::kTabControl &&
-                spec.kind != ControlKind::kLogEdit)
-                QCOMPARE(VisibleText(control), QString::fromUtf8(spec.text));
-            QCOMPARE(control->geometry(), TemplateRectToPixels(spec));
+                     item.kind == ControlKind::kHexEdit);
+            if (item.kind != ControlKind::kComboDropDown && item.kind != ControlKind::kTabControl &&
+                item.kind != ControlKind::kLogEdit)
+                QCOMPARE(VisibleText(control), QString::fromUtf8(item.text));
+            QCOMPARE(control->geometry(), TemplateRectToPixels(item));
             QVERIFY(
                 !QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name).isEmpty());
             ++count;

@@ -24,6 +24,9 @@ public:
     // A missing or unreadable file gives an empty document.
     static IniDocument Load(const std::string& path);
     static IniDocument Parse(std::string_view bytes);
+    // The document to change and save; none for a file that exists but cannot
+    // be read (saving it would lose its other lines).
+    static std::optional<IniDocument> LoadForWrite(const std::string& path);
 
     // The whole value (UTF-8), or none when the section or key is absent.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
@@ -49,6 +52,9 @@ private:
 // Reads one value with an empty default, cut to kIniValueMax characters;
 // returns the number of characters read, 0 for a missing or empty value.
 int ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
+                 std::string& value);
+// The same from a document already read.
+int ReadIniValue(const IniDocument& document, std::string_view section, std::string_view key,
                  std::string& value);
 // Writes one value, creating the file and the section when needed. A file that
 // cannot be written is left alone: the result is false and nothing is reported.
