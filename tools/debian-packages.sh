@@ -5,6 +5,7 @@
 #   tools/debian-packages.sh fuzz     also clang and its fuzzer runtime
 #   tools/debian-packages.sh bench    also pyserial, for the benchmark report's peer
 #   tools/debian-packages.sh windows  also mingw-w64, for the Windows cross build
+#   tools/debian-packages.sh wine     also Wine, which runs the cross build's tests
 set -euo pipefail
 
 PACKAGES=(
@@ -25,6 +26,7 @@ for group in "$@"; do
         fuzz) PACKAGES+=(clang-14 libclang-rt-14-dev) ;;
         bench) PACKAGES+=(python3 python3-serial) ;;
         windows) PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
+        wine) PACKAGES+=(wine64) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
 done

@@ -7,5 +7,7 @@ ComPortList::ComPortList(const std::function<void(const std::string&)>& showMess
         m_names.push_back(port.name);
         m_devices.push_back(port.device);
     }
-    if (m_names.empty() && showMessage) showMessage(kNoComPortMessage);
+    // a system without any list of ports is not told about it
+    if (m_names.empty() && showMessage && ComPortListAvailable(roots))
+        showMessage(kNoComPortMessage);
 }

@@ -39,7 +39,7 @@ ProtocolApi& LoadedProtocolApi()
 
 std::string ProtocolLibPath(const std::string& dllName)
 {
-    return MakeAppFilePath("Protocols/") + dllName;
+    return MakeAppFilePath("Protocols") + kPathSeparator + dllName;
 }
 
 int LoadProtocolLib(ModuleHandle& handle, const std::string& dllName,

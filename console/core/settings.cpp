@@ -127,6 +127,6 @@ void SetAppFolder(std::string folder)
 std::string MakeAppFilePath(std::string_view fileName)
 {
     std::string folder = AppFolder();
-    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += '/';
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kPathSeparator;
     return folder + std::string(fileName);
 }

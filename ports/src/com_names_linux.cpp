@@ -88,6 +88,13 @@ std::string ResolveComDevice(unsigned long number, const ComPortRoots& roots)
     return BlockDevice(roots, number);
 }
 
+bool ComPortListAvailable(const ComPortRoots& roots)
+{
+    std::error_code error;
+    return fs::is_directory(roots.sysTtyFolder, error) ||
+           fs::is_directory(LinkFolder(roots), error);
+}
+
 std::vector<ComPortEntry> ListComPorts(const ComPortRoots& roots)
 {
     std::vector<ComPortEntry> ports;

@@ -13,6 +13,16 @@ std::string ResolveComDevice(unsigned long number, const ComPortRoots&)
     return "\\\\.\\COM" + std::to_string(number);
 }
 
+bool ComPortListAvailable(const ComPortRoots&)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 std::vector<ComPortEntry> ListComPorts(const ComPortRoots&)
 {
     std::vector<ComPortEntry> ports;

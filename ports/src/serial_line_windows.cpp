@@ -2,12 +2,57 @@
 // on a handle opened without overlapping and without sharing.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
+#include "comm_state_windows.h"
 #include "serial_line.h"
 
 namespace {
+
+// A handle to the calling thread, opened once per thread, with which another
+// thread can cancel its synchronous I/O.
+class CurrentThreadHandle {
+public:
+    CurrentThreadHandle() : m_handle(OpenThread(THREAD_TERMINATE, FALSE, GetCurrentThreadId())) {}
+    ~CurrentThreadHandle()
+    {
+        if (m_handle) CloseHandle(m_handle);
+    }
+    CurrentThreadHandle(const CurrentThreadHandle&) = delete;
+    CurrentThreadHandle& operator=(const CurrentThreadHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+HANDLE ThisThread()
+{
+    thread_local CurrentThreadHandle self;
+    return self.Get();
+}
+
+// How long a one-byte ReadFile may wait under `t`: 0 returns at once,
+// INFINITE waits for a byte however long it takes.
+DWORD OneByteWait(const COMMTIMEOUTS& t)
+{
+    if (t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
+        t.ReadTotalTimeoutConstant == 0)
+        return 0;
+    if (t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == MAXDWORD)
+        return t.ReadTotalTimeoutConstant;
+    const unsigned long long total =
+        static_cast<unsigned long long>(t.ReadTotalTimeoutMultiplier) + t.ReadTotalTimeoutConstant;
+    if (total == 0) return INFINITE;
+    return static_cast<DWORD>(std::min<unsigned long long>(total, INFINITE - 1));
+}
+
+// A long wait for one byte is made of waits of at most this long, between
+// which a cancel is seen: CancelSynchronousIo ends a ReadFile at once where the
+// driver lets it, and not every driver (nor Wine) does.
+constexpr DWORD kWaitSlice = 100;
 
 class WindowsSerialLine : public SerialLine {
 public:
@@ -20,6 +65,7 @@ public:
         if (handle == INVALID_HANDLE_VALUE) return kInvalidPortHandle;
         m_handle = handle;
         m_cancelled = false;
+        if (!GetCommTimeouts(handle, &m_timeouts)) m_timeouts = {};
         return reinterpret_cast<PortHandle>(handle);
     }
 
@@ -36,11 +82,7 @@ public:
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!GetCommState(m_handle, &dcb)) return false;
-        state.BaudRate = dcb.BaudRate;
-        state.ByteSize = dcb.ByteSize;
-        state.Parity = dcb.Parity;
-        state.StopBits = dcb.StopBits;
-        state.fParity = dcb.fParity != 0;
+        CopyDcbToState(dcb, state);
         return true;
     }
 
@@ -49,11 +91,7 @@ public:
         DCB dcb{};
         dcb.DCBlength = sizeof dcb;
         if (!GetCommState(m_handle, &dcb)) return false;
-        dcb.BaudRate = state.BaudRate;
-        dcb.ByteSize = state.ByteSize;
-        dcb.Parity = state.Parity;
-        dcb.StopBits = state.StopBits;
-        dcb.fParity = state.fParity ? TRUE : FALSE;
+        CopyStateToDcb(state, dcb);
         return SetCommState(m_handle, &dcb) != 0;
     }
 
@@ -76,7 +114,9 @@ public:
         COMMTIMEOUTS t{timeouts.ReadIntervalTimeout, timeouts.ReadTotalTimeoutMultiplier,
                        timeouts.ReadTotalTimeoutConstant, timeouts.WriteTotalTimeoutMultiplier,
                        timeouts.WriteTotalTimeoutConstant};
-        return SetCommTimeouts(m_handle, &t) != 0;
+        if (!SetCommTimeouts(m_handle, &t)) return false;
+        m_timeouts = t;
+        return true;
     }
 
     bool Purge(unsigned long flags) override { return PurgeComm(m_handle, flags) != 0; }
@@ -89,13 +129,31 @@ public:
         {
             std::lock_guard lock(m_readerLock);
             if (m_cancelled) return false;
-            m_reader = OpenThread(THREAD_TERMINATE, FALSE, GetCurrentThreadId());
+            m_reader = ThisThread();
         }
+        const DWORD wait = length == 1 ? OneByteWait(m_timeouts) : 0;
         DWORD read = 0;
-        const BOOL ok = ReadFile(m_handle, buffer, length, &read, nullptr);
+        BOOL ok = TRUE;
+        if (wait <= kWaitSlice) {
+            ok = ReadFile(m_handle, buffer, length, &read, nullptr);
+        } else {
+            const ULONGLONG start = GetTickCount64();
+            for (;;) {
+                const ULONGLONG waited = GetTickCount64() - start;
+                if (wait != INFINITE && waited >= wait) break;
+                const DWORD slice =
+                    wait == INFINITE
+                        ? kWaitSlice
+                        : static_cast<DWORD>(std::min<ULONGLONG>(kWaitSlice, wait - waited));
+                COMMTIMEOUTS t{0, 0, slice, m_timeouts.WriteTotalTimeoutMultiplier,
+                               m_timeouts.WriteTotalTimeoutConstant};
+                ok = SetCommTimeouts(m_handle, &t) && ReadFile(m_handle, buffer, 1, &read, nullptr);
+                if (!ok || read > 0 || m_cancelled) break;
+            }
+            SetCommTimeouts(m_handle, &m_timeouts);  // the caller's time-outs again
+        }
         {
             std::lock_guard lock(m_readerLock);
-            if (m_reader) CloseHandle(m_reader);
             m_reader = nullptr;
         }
         *got = read;
@@ -119,6 +177,7 @@ public:
 
 private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
+    COMMTIMEOUTS m_timeouts{};  // the last set, which Read's slices stand in for
     std::mutex m_readerLock;
     HANDLE m_reader = nullptr;
     std::atomic<bool> m_cancelled{false};

@@ -1,10 +1,10 @@
-// Corvane loaded the way the console loads it: dlopen and look-up by name.
-#include <dlfcn.h>
+// Corvane loaded the way the console loads it: by path, exports by name.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "quillard/dynamic_library.h"
 #include "tlx_protocol.h"
 
 namespace {
@@ -13,15 +13,15 @@ class Corvane : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        handle_ = dlopen(CORVANE_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(handle_, nullptr) << dlerror();
-        wrap_ = reinterpret_cast<tlx_PCToReader_fn>(dlsym(handle_, "tlx_PCToReader"));
-        unwrap_ = reinterpret_cast<tlx_ReaderToPC_fn>(dlsym(handle_, "tlx_ReaderToPC"));
-        check_ = reinterpret_cast<tlx_CheckData_fn>(dlsym(handle_, "tlx_CheckData"));
+        handle_ = OpenLibrary(CORVANE_PATH);
+        ASSERT_NE(handle_, nullptr);
+        wrap_ = reinterpret_cast<tlx_PCToReader_fn>(FindExport(handle_, "tlx_PCToReader"));
+        unwrap_ = reinterpret_cast<tlx_ReaderToPC_fn>(FindExport(handle_, "tlx_ReaderToPC"));
+        check_ = reinterpret_cast<tlx_CheckData_fn>(FindExport(handle_, "tlx_CheckData"));
     }
     static void TearDownTestSuite()
     {
-        if (handle_) dlclose(handle_);
+        if (handle_) CloseLibrary(handle_);
     }
 
     static std::vector<unsigned char> Wrap(const std::string& text, int capacity, int* result)

@@ -21,6 +21,11 @@ TEST(ComPortList, ListsPresentPortsOrMessagesThatThereAreNone)
     EXPECT_TRUE(ComPortList(show, roots).Names().empty());
     EXPECT_THAT(messages, ::testing::ElementsAre("Cannot Find any available COM port!\n"));
 
+    // no list at all: nothing to say
+    messages.clear();
+    EXPECT_TRUE(ComPortList(show, {root + "/dev", root + "/none", root + "/none"}).Names().empty());
+    EXPECT_TRUE(messages.empty());
+
     fs::create_directories(roots.sysTtyFolder + "/ttyUSB0");
     fs::create_directories(roots.sysTtyFolder + "/ttyACM2");
     messages.clear();

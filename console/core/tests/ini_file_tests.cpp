@@ -1,7 +1,6 @@
 #include "quillard/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "program_folder.h"
 #include "quillard/text_encoding.h"
@@ -121,7 +120,11 @@ TEST(IniWrite, CreatesMissingFilesAndLeavesReadOnlyOnesAlone)
     EXPECT_EQ(folder.Read("new.ini"), "[Setting]\nszLanguage=CN\n");
 
     folder.Write("locked.ini", "[Setting]\nszLanguage=EN\n");
-    chmod(folder.Path("locked.ini").c_str(), 0444);
+    std::filesystem::permissions(folder.Path("locked.ini"),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
     EXPECT_FALSE(WriteIniValue(folder.Path("locked.ini"), "Setting", "szLanguage", "CN"));
     EXPECT_EQ(folder.Read("locked.ini"), "[Setting]\nszLanguage=EN\n");
     EXPECT_FALSE(WriteIniValue(folder.Path("no/such/folder.ini"), "s", "k", "v"));

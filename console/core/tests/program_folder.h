@@ -2,25 +2,29 @@
 // Protocols folder holding Corvane and the test plug-ins.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
+#include "quillard/dynamic_library.h"
 #include "quillard/settings.h"
 
 class TestProgramFolder {
 public:
     TestProgramFolder()
     {
-        char pattern[] = "/tmp/quillard-folder-XXXXXX";
-        m_path = mkdtemp(pattern);
-        std::filesystem::create_directory(m_path / "Protocols");
+        namespace fs = std::filesystem;
+        std::random_device random;
+        do
+            m_path = fs::temp_directory_path() / ("quillard-folder-" + std::to_string(random()));
+        while (!fs::create_directory(m_path));
+        fs::create_directory(m_path / "Protocols");
+        const std::string suffix = kNativeLibrarySuffix;
         for (const char* plugin : {"Check3", "Check7", "Garbage", "NoUnwrap", "PassThrough"})
-            std::filesystem::create_symlink(std::string(TEST_PLUGIN_DIR) + "/" + plugin + ".so",
-                                            m_path / "Protocols" / (std::string(plugin) + ".so"));
-        std::filesystem::create_symlink(CORVANE_PATH, m_path / "Protocols" / "Corvane.so");
+            fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/" + plugin + suffix,
+                          m_path / "Protocols" / (plugin + suffix));
+        fs::copy_file(CORVANE_PATH, m_path / "Protocols" / ("Corvane" + suffix));
         SetAppFolder(m_path.string());
     }
     ~TestProgramFolder()
@@ -32,7 +36,11 @@ public:
     TestProgramFolder(const TestProgramFolder&) = delete;
     TestProgramFolder& operator=(const TestProgramFolder&) = delete;
 
-    std::string Path(const std::string& name) const { return (m_path / name).string(); }
+    // `name` may use '/' between folders.
+    std::string Path(const std::string& name) const
+    {
+        return (m_path / std::filesystem::path(name).make_preferred()).string();
+    }
     void Write(const std::string& name, const std::string& text) const
     {
         std::ofstream(m_path / name, std::ios::binary) << text;

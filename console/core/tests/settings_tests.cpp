@@ -156,7 +156,15 @@ TEST_F(SettingsFiles, HistoryOfTheExampleAndAddressesOnlyWithAnAddressLength)
 TEST(AppFiles, FilesBesideTheProgram)
 {
     SetAppFolder("/opt/quillard");
-    EXPECT_EQ(MakeAppFilePath("History.ini"), "/opt/quillard/History.ini");
+    EXPECT_EQ(MakeAppFilePath("History.ini"),
+              "/opt/quillard" + std::string(1, kPathSeparator) + "History.ini");
+    SetAppFolder("C:\\Quillard\\");
+    EXPECT_EQ(MakeAppFilePath("History.ini"), "C:\\Quillard\\History.ini");
     SetAppFolder("");
-    EXPECT_EQ(MakeAppFilePath("x"), ProgramFolder() + "/x");
+    EXPECT_EQ(MakeAppFilePath("x"), ProgramFolder() + kPathSeparator + "x");
+    // the program folder is the one this test program is in
+    const std::filesystem::path folder = ProgramFolder();
+    EXPECT_TRUE(std::filesystem::exists(folder / "core_tests") ||
+                std::filesystem::exists(folder / "core_tests.exe"))
+        << folder;
 }

@@ -23,7 +23,11 @@ __attribute__((constructor)) void CountLoad()
     const char* loads = std::getenv("TEST_PLUGIN_LOADS");
     char text[16];
     std::snprintf(text, sizeof text, "%d", (loads ? std::atoi(loads) : 0) + 1);
+#ifdef _WIN32
+    _putenv_s("TEST_PLUGIN_LOADS", text);
+#else
     setenv("TEST_PLUGIN_LOADS", text, 1);
+#endif
 }
 
 }  // namespace

@@ -83,6 +83,7 @@ private slots:
     {
         TestProgramFolder folder;
         folder.Write(kSettingsFileName, ChineseCatalogue());
+        std::filesystem::create_directories(folder.Path("sys"));  // a tty class without ports
         SetDefaultComPortRoots({.devFolder = folder.Path("dev"),
                                 .sysTtyFolder = folder.Path("sys"),
                                 .linkFolder = folder.Path("links")});

@@ -32,8 +32,13 @@ struct ComPortEntry {
 // The device for COM `number`, or "" when the rule names none.
 std::string ResolveComDevice(unsigned long number, const ComPortRoots& roots = {});
 
-// The COM ports whose devices are present, by ascending number.
+// The COM ports whose devices are present, by ascending number (on Windows:
+// in the order of the registry key Hardware\DeviceMap\SerialComm).
 std::vector<ComPortEntry> ListComPorts(const ComPortRoots& roots = {});
+// Whether the system keeps a list of COM ports at all: the registry key on
+// Windows (a machine that never had a serial port lacks it), the tty class
+// folder or the link folder here.
+bool ComPortListAvailable(const ComPortRoots& roots = {});
 
 // The folder of the running program.
 std::string ProgramFolder();

@@ -51,4 +51,5 @@ enum : unsigned long {
 // "baud=9600 parity=n data=8 stop=1", optionally after "COMn:") into `state`.
 // Only the baud rate, parity, data bits and stop bits are set, and only when the
 // whole text is understood; returns false and leaves `state` alone otherwise.
+// On Windows the system reads the text (BuildCommDCBA) and its syntax holds.
 bool BuildCommState(const char* settings, CommState& state);

@@ -9,8 +9,8 @@
 
 class ComPortList {
 public:
-    // Reads the ports present; when there are none, `showMessage` gets
-    // kNoComPortMessage.
+    // Reads the ports present; when the system's list holds none, `showMessage`
+    // gets kNoComPortMessage (nothing when there is no list at all).
     explicit ComPortList(const std::function<void(const std::string&)>& showMessage,
                          const ComPortRoots& roots = DefaultComPortRoots());
 

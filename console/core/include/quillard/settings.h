@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,5 +55,8 @@ int AtoiValue(std::string_view text);
 // The folder the program's files live in: the program's own, unless set.
 std::string AppFolder();
 void SetAppFolder(std::string folder);  // tests: a folder of their own; "" resets
+// The separator of folders in this system's paths ('/', or '\\' on Windows).
+inline constexpr char kPathSeparator =
+    static_cast<char>(std::filesystem::path::preferred_separator);
 // A file beside the program.
 std::string MakeAppFilePath(std::string_view fileName);

@@ -1,0 +1,19 @@
+// The line-setting text read by the platform itself (BuildCommDCBA), so that
+// the console takes every mode text Windows takes.
+#include <windows.h>
+
+#include <cstring>
+
+#include "comm_state_windows.h"
+
+bool BuildCommState(const char* settings, CommState& state)
+{
+    // a text of blanks names no setting at all (Wine's BuildCommDCBA takes it)
+    if (!settings || settings[std::strspn(settings, " \t")] == '\0') return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    CopyStateToDcb(state, dcb);
+    if (!BuildCommDCBA(settings, &dcb)) return false;
+    CopyDcbToState(dcb, state);
+    return true;
+}

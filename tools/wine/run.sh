@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under Wine:
+#   tools/wine/run.sh PREFIX [--reader SIM_READER TABLE N] PROGRAM.exe [ARGS...]
+# PREFIX is a Wine prefix of the build's own, made here on first use (under a
+# lock, so that tests started together make it once). The mingw-w64 runtime
+# DLLs and the program folder (the prefix's parent) are found through WINEPATH.
+#
+# --reader starts the native simulated reader SIM_READER answering from TABLE
+# on a pseudo-terminal, maps it into the prefix as COMn (Wine's port
+# overrides, which also list it under Hardware\DeviceMap\SerialComm), and
+# gives the program QUILLARD_TEST_COM=n. Wine is restarted for the mapping, so
+# such a program must run alone.
+set -euo pipefail
+prefix=$1
+shift
+reader=()
+if [[ ${1:-} == --reader ]]; then
+    reader=("$2" "$3" "$4")
+    shift 4
+fi
+wine=${WINE:-/usr/lib/wine/wine64}
+[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
+wineserver=$(dirname "$wine")/wineserver
+[[ -x $wineserver ]] || wineserver=$(command -v wineserver)
+
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ! -f $prefix/system.reg ]]; then
+    mkdir -p "$prefix"
+    (
+        flock 9
+        [[ -f $prefix/system.reg ]] || "$wine" wineboot --init >/dev/null 2>&1
+    ) 9>"$prefix.lock"
+fi
+
+# Wine's drive Z: is the root of this file system.
+program_folder=$(cd "$(dirname "$prefix")" && pwd)
+WINEPATH=
+for dir in "$program_folder" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib; do
+    WINEPATH+="${WINEPATH:+;}Z:${dir//\//\\}"
+done
+export WINEPATH
+((${#reader[@]})) || exec "$wine" "$@"
+
+ports_key='HKLM\Software\Wine\Ports'
+com=${reader[2]}
+log=$prefix.reader.log
+"${reader[0]}" --com "$com" --links "$prefix.links" --table "${reader[1]}" >"$log" 2>&1 &
+reader_pid=$!
+stop_reader() {
+    kill "$reader_pid" 2>/dev/null || true
+    wait "$reader_pid" 2>/dev/null || true
+    "$wine" reg delete "$ports_key" /v "COM$com" /f >/dev/null 2>&1 || true
+}
+trap stop_reader EXIT
+for _ in $(seq 100); do
+    grep -q '^Simulated reader on' "$log" && break
+    kill -0 "$reader_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
+    sleep 0.1
+done
+pty=$(sed -n 's/^Simulated reader on COM[0-9]* (\(.*\)), link.*/\1/p' "$log")
+[[ -n $pty ]] || { echo "the simulated reader did not start:" >&2; cat "$log" >&2; exit 1; }
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w
+"$wine" reg add "$ports_key" /v "COM$com" /t REG_SZ /d "$pty" /f >/dev/null
+"$wineserver" -k
+"$wineserver" -w
+QUILLARD_TEST_COM=$com "$wine" "$@"
