@@ -39,6 +39,10 @@ for dir in "$program_folder" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64
     WINEPATH+="${WINEPATH:+;}Z:${dir//\//\\}"
 done
 export WINEPATH
+# A server started by a program keeps that program's output open and writes
+# its object dump into it when it ends: start it here, quiet, if none runs.
+quiet_server() { "$wineserver" -p5 >/dev/null 2>&1 || true; }
+quiet_server
 ((${#reader[@]})) || exec "$wine" "$@"
 
 ports_key='HKLM\Software\Wine\Ports'
@@ -61,7 +65,9 @@ pty=$(sed -n 's/^Simulated reader on COM[0-9]* (\(.*\)), link.*/\1/p' "$log")
 [[ -n $pty ]] || { echo "the simulated reader did not start:" >&2; cat "$log" >&2; exit 1; }
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
-"$wine" reg add "$ports_key" /v "COM$com" /t REG_SZ /d "$pty" /f >/dev/null
+quiet_server
+"$wine" reg add "$ports_key" /v "COM$com" /t REG_SZ /d "$pty" /f >/dev/null 2>&1
 "$wineserver" -k
 "$wineserver" -w
+quiet_server
 QUILLARD_TEST_COM=$com "$wine" "$@"
