@@ -9,6 +9,7 @@
 #include "hollet/CxHid.h"
 #include "hollet/hid_backend.h"
 #include "hollet/hidraw_enumeration.h"
+#include "platform_hid_checks.h"
 
 namespace {
 
@@ -34,20 +35,9 @@ TEST(HidrawBackend, ThisMachineHasNoReader)
     EXPECT_EQ(CxHid::FindFirstHidDev(), kNone);
 }
 
-// What the hidraw backend does with a device that is no hidraw node: every HID
-// call fails, so that a search meeting it reports no reader.
 TEST(HidrawBackend, CallsOnADeviceThatIsNoHidrawNodeFail)
 {
-    HidBackend& backend = PlatformHidBackend();
-    const PortHandle handle = backend.OpenDevice("/dev/null", false);
-    ASSERT_NE(handle, kInvalidPortHandle);
-    HidAttributes attributes;
-    unsigned char report[65] = {};
-    EXPECT_FALSE(backend.GetAttributes(handle, attributes));
-    EXPECT_FALSE(backend.SetOutputReport(handle, report, sizeof report));
-    EXPECT_FALSE(backend.GetInputReport(handle, report, sizeof report));
-    backend.CloseDevice(handle);
-    EXPECT_EQ(backend.OpenDevice("/dev/hidraw-none", false), kInvalidPortHandle);
+    ExpectNoHidCallSucceedsOn("/dev/null", "/dev/hidraw-none");
 }
 
 }  // namespace
