@@ -60,9 +60,10 @@ int CxComm::SetupPort()
     return m_line->Purge(kPurgeAll) ? 1 : 0;
 }
 
+// A port that is being closed no longer counts as open.
 int CxComm::IsOpen()
 {
-    return m_hFile.load() != kInvalidPortHandle;
+    return m_hFile.load() != kInvalidPortHandle && !m_closing.load();
 }
 
 // Every call that reaches the device holds the port's lock, so that a Close
@@ -96,6 +97,7 @@ unsigned long CxComm::Write(void* data, unsigned long length)
 {
     if (!IsOpen() || length == 0) return 0;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!IsOpen()) return 0;  // a close began while this waited for the lock
     unsigned long written = 0;
     m_line->Write(data, length, &written);
     return written;
@@ -105,6 +107,7 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
 {
     if (!IsOpen() || length == 0) return 0;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!IsOpen()) return 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
     unsigned long count = 0;
 
@@ -136,13 +139,19 @@ int CxComm::Purge()
     return Purge(kPurgeAll);
 }
 
+// From the moment a close begins no transfer starts: a thread whose awaited
+// reply the close ends must not slip another request out before the close
+// gets the port's lock.
 void CxComm::Close()
 {
     if (!IsOpen()) return;
+    m_closing = true;
     m_line->CancelWait();  // a reply being awaited ends now, with what it has
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!IsOpen()) return;
-    m_line->Purge(kPurgeAll);
-    m_line->Close();
-    m_hFile = kInvalidPortHandle;
+    if (m_hFile.load() != kInvalidPortHandle) {
+        m_line->Purge(kPurgeAll);
+        m_line->Close();
+        m_hFile = kInvalidPortHandle;
+    }
+    m_closing = false;
 }

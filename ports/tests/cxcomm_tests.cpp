@@ -23,6 +23,7 @@ class RecordingComm : public CxComm {
 public:
     std::vector<std::string> opened;
     const CommTimeouts& Timeouts() const { return m_timeouts; }
+    std::recursive_mutex& PortLock() { return m_lock; }
 
 protected:
     int OpenPort() override
@@ -291,6 +292,27 @@ TEST_F(CxCommTest, CloseEndsAPendingWaitPromptly)
     OpenPort();
     peer.Send({0x01});
     EXPECT_THAT(ReadReply(1000, 50), ::testing::ElementsAre(0x01));
+}
+
+TEST_F(CxCommTest, NothingIsSentOnceACloseHasBegun)
+{
+    OpenPort();
+    // The test holds the port's lock, so that the close waits for it as it
+    // waits for a transfer in progress; a thread whose awaited reply the close
+    // ended must not get another request out meanwhile.
+    std::unique_lock held(comm.PortLock());
+    std::thread closer([&] { comm.Close(); });
+    const auto deadline = Clock::now() + 5s;
+    while (comm.IsOpen() && Clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(comm.IsOpen(), 0);
+    unsigned char byte = 0x5A;
+    EXPECT_EQ(comm.Write(&byte, 1), 0u);
+    EXPECT_EQ(comm.Read(&byte, 1), 0u);
+    held.unlock();
+    closer.join();
+    EXPECT_TRUE(peer.Receive(1, 200ms).empty());
+    EXPECT_EQ(comm.IsOpen(), 0);
 }
 
 TEST_F(CxCommTest, PurgeDiscardsPendingInput)

@@ -58,4 +58,5 @@ protected:
 private:
     // The platform's serial device behind m_hFile; lives as long as the object.
     std::unique_ptr<SerialLine> m_line;
+    std::atomic<bool> m_closing{false};  // a Close is under way
 };
