@@ -13,18 +13,11 @@
 #include "program_folder.h"
 #include "quillard/protocol_library.h"
 #include "quillard/transaction.h"
+#include "recording_sink.h"
 
 namespace {
 
 using ::testing::HasSubstr;
-
-class RecordingSink : public TransactionSink {
-public:
-    void AppendLog(const std::string& line) override { log.push_back(line); }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> log;
-    std::vector<std::string> messages;
-};
 
 TEST(ComPortTransaction, ACommandGoesOutThroughCorvaneAndItsReplyIsJudged)
 {

@@ -10,6 +10,7 @@
 #include "quillard/log_texts.h"
 #include "quillard/traffic_log.h"
 #include "quillard/transaction.h"
+#include "recording_sink.h"
 #include "simulated_hid.h"
 
 namespace {
@@ -62,14 +63,6 @@ int FakeCheck(const unsigned char* reply, int length)
     g_plugin.checked.assign(reply, reply + length);
     return g_plugin.checkResult;
 }
-
-class RecordingSink : public TransactionSink {
-public:
-    void AppendLog(const std::string& line) override { log.push_back(line); }
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    std::vector<std::string> log;
-    std::vector<std::string> messages;
-};
 
 class TransactTest : public ::testing::Test {
 protected:
