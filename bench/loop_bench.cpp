@@ -29,6 +29,7 @@
 
 #include "hollet/com_names.h"
 #include "main_dialog.h"
+#include "qt_dialog_window.h"
 #include "quillard/settings.h"
 #include "window_fonts.h"
 
@@ -165,15 +166,16 @@ int main(int argc, char** argv)
 
     MainDialog dialog;
     dialog.SetMessageHandler(
-        [](const QString& text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+        [](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
     dialog.Create();
-    dialog.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
-    dialog.Item<QLineEdit>(1087)->setText(QStringLiteral("1"));
+    auto& view = static_cast<QtDialogWindow&>(dialog.Window());
+    view.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+    view.Item<QLineEdit>(1087)->setText(QStringLiteral("1"));
     dialog.OnCommand(1015);
     for (int row = 0; row < MainDialog::kRows; ++row) {
-        dialog.Item<QLineEdit>(MainDialog::CommandId(row))
+        view.Item<QLineEdit>(MainDialog::CommandId(row))
             ->setText(QStringLiteral("%1").arg(row + 1, 2, 10, QLatin1Char('0')));
-        dialog.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+        view.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
     }
     // Start close to the wipe, so that the run crosses it.
     if (!std::getenv("NOFILL"))
@@ -203,7 +205,7 @@ int main(int argc, char** argv)
     ticker.stop();
 
     // The round trips the log shows ("use %6dms").
-    const QStringList logged = dialog.Item<QPlainTextEdit>(1000)->toPlainText().split('\n');
+    const QStringList logged = view.Item<QPlainTextEdit>(1000)->toPlainText().split('\n');
     double roundTrips = 0;
     int roundTripCount = 0;
     for (const QString& line : logged) {
@@ -251,7 +253,7 @@ int main(int argc, char** argv)
             pclose(output);
         }
     }
-    dialog.reject();
+    view.reject();
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
     return 0;

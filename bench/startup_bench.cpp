@@ -21,7 +21,7 @@ int RunChild(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(DialogFont());
     MainDialog dialog;
-    dialog.SetMessageHandler([](const QString&) {});
+    dialog.SetMessageHandler([](const std::string&) {});
     dialog.Create();
     QTimer::singleShot(0, [] {
         std::puts("shown");

@@ -1,10 +1,9 @@
 // The console's main window: template 102 with its ten send rows, the traffic
-// log and the handlers behind every control.
+// log and the handlers behind every control. The handlers are written once,
+// against the dialog operations of DialogWindow; the toolkit's window behind
+// them only shows the controls and reports what the user does.
 #pragma once
 
-#include <QDialog>
-#include <QIcon>
-#include <QString>
 #include <array>
 #include <atomic>
 #include <functional>
@@ -15,20 +14,17 @@
 #include <thread>
 #include <unordered_map>
 
-#include "dialog_builder.h"
+#include "dialog_window.h"
 #include "hollet/CxComm.h"
 #include "hollet/CxHid.h"
 #include "quillard/dynamic_library.h"
 #include "quillard/settings.h"
 #include "quillard/transaction.h"
 #include "quillard/window_thread_calls.h"
-#include "window_waker.h"
 
-class HexEdit;
-class LogEditView;
-class QPlainTextEdit;
+class LogView;
 
-class MainDialog : public QDialog, private TransactionSink {
+class MainDialog : public DialogHandler, private TransactionSink {
 public:
     static constexpr int kRows = 10;
     // Row k (0-based here, 1 to 10 on screen) is made of these controls.
@@ -38,29 +34,32 @@ public:
     static constexpr int SendId(int row) { return 1003 + row; }
     static constexpr int LoopCheckId(int row) { return 1046 + row; }
 
-    explicit MainDialog(QWidget* parent = nullptr);
+    using WindowFactory = std::function<std::unique_ptr<DialogWindow>(
+        const DialogTemplate& dialogTemplate, DialogHandler& handler)>;
+    explicit MainDialog(const WindowFactory& makeWindow = CreateDialogWindow);
     ~MainDialog() override;
+    MainDialog(const MainDialog&) = delete;
+    MainDialog& operator=(const MainDialog&) = delete;
 
     // Runs the start-up, then the window modally until it is closed.
     int DoModal();
     // Runs the start-up and shows the window without a modal loop of its own.
     void Create();
 
-    QWidget* GetDlgItem(int id) const { return m_controls.Find(id); }
-    template <class Control>
-    Control* Item(int id) const
-    {
-        return static_cast<Control*>(m_controls.Find(id));
-    }
+    DialogWindow& Window() { return *m_window; }
 
     // Takes the control values into the members (true) or puts the members
     // into the controls (false). Taking stops at the first value that fails
     // its check, after a message and with the focus on that edit.
     bool UpdateData(bool saveAndValidate = true);
 
-    // Routes a command (a control's click or a menu entry) to its handler.
-    void OnCommand(int id);
-    void OnSysCommand(int id);
+    // What the window reports.
+    void OnCommand(int id) override;
+    void OnNotify(int id, DialogNotification notification) override;
+    void OnSysCommand(int command) override;
+    bool PreTranslateKeyDown(int focusId, DialogKey key) override;
+    std::optional<RgbColour> ControlColour(int id) override;
+    void OnWake() override;
 
     // Checks row `row` and makes its prepared text; false after a message.
     bool ParseRow(int row);
@@ -115,21 +114,17 @@ public:
     // are carried out on the window thread, and the worker waits for them.
     void AppendLog(const std::string& line) override;
     void ClearLog();
-    LogEditView& Log() { return *m_log; }
+    LogView& Log();
 
     // Every message box of the window goes through here: modal, OK only, no
     // icon, captioned with the program's name. Tests may take the messages.
-    void MessageBox(const QString& text);
-    using MessageHandler = std::function<void(const QString& text)>;
+    void MessageBox(const std::string& text);
+    using MessageHandler = std::function<void(const std::string& text)>;
     void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
 
     TransactionEngine& Engine() { return m_engine; }
     CxComm& Comm() { return m_comm; }
     CxHid& Hid() { return m_hid; }
-
-    void accept() override;  // the dialog's OK command
-    void reject() override;  // Escape, the close box
-    void done(int result) override;
 
     // The values bound to the controls.
     std::array<unsigned, kRows> m_nRowTimeout;
@@ -148,18 +143,12 @@ public:
     ProtocolEntry* m_pCurProtocol = nullptr;
     ModuleHandle m_hProtocolLib = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void ShowMessage(const std::string& text) override;
     bool OnInitDialog();
     void OnOK();
     void OnCancel();
-    void OnAbout();
-    void SetWindowRect(const QRect& frame);
-    void ApplyRowColours();
-    void PostSendClick(int sendId);
+    void EndDialog(int result);
     void TakeRowTexts();
     bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThreadId; }
     void SetCaption(int id, const char* chinese, const char* english);
@@ -168,17 +157,13 @@ private:
     bool ClosePortStoppingLoop(CxBasePort& port);
     void SetOpenPort(CxBasePort* port, int openButton, std::span<const int> locked);
     void JoinLoopWorker();
-    void FinishStopWhenWorkerEnded();
     void OnWorkerWoken();
-    void QuitWhenNothingIsOnTop();
 
-    QIcon m_hIcon;
     CxComm m_comm;
     CxHid m_hid;
     TransactionEngine m_engine{*this};
 
-    DialogControls m_controls;
-    std::unique_ptr<LogEditView> m_log;
+    std::unique_ptr<DialogWindow> m_window;
     std::unordered_map<int, std::function<void()>> m_commands;
     MessageHandler m_messageHandler;
     // The loop: the flag under its lock; the worker and what it sends.
@@ -194,8 +179,7 @@ private:
     };
     std::vector<LoopRow> m_loopRows;  // the checked rows as the loop started
     const std::thread::id m_windowThreadId = std::this_thread::get_id();
-    std::unique_ptr<WindowWaker> m_waker;
-    WindowThreadCalls m_calls{[this] { m_waker->Wake(); }};
+    WindowThreadCalls m_calls{[this] { m_window->Wake(); }};
 
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;

@@ -5,10 +5,9 @@
 // serves whenever it waits for the worker. After a stop, the controls that
 // start a transaction stay disabled until the worker has finished its pass, so
 // that no transaction of the window overlaps one of the worker.
-#include <QLineEdit>
-
 #include "language_texts.h"
 #include "main_dialog.h"
+#include "quillard/log_texts.h"
 #include "quillard/row_parser.h"
 
 namespace {
@@ -36,16 +35,16 @@ void MainDialog::OnLoopSend()
     UpdateData(true);
     CxBasePort* port = m_engine.GetCurrentPort();
     if (!port || !port->IsOpen()) {
-        MessageBox(QStringLiteral("The port is not open!"));
+        MessageBox("The port is not open!");
         return;
     }
     if (!m_engine.GetProtocolApi().IsBound()) {
-        MessageBox(QStringLiteral("Protocol library load error!"));
+        MessageBox(log_texts::kProtocolLoadError);
         return;
     }
     if (std::none_of(m_bLoopCheck.begin(), m_bLoopCheck.end(), [](int on) { return on != 0; })) {
-        MessageBox(QString::fromUtf8(InLanguage(m_nLanguage, "至少需要选中一条命令!",
-                                                "At least need to select a command!")));
+        MessageBox(
+            InLanguage(m_nLanguage, "至少需要选中一条命令!", "At least need to select a command!"));
         return;
     }
     if (GetLooping()) {
@@ -55,7 +54,7 @@ void MainDialog::OnLoopSend()
         } else {
             // The worker finishes its pass; the window goes on meanwhile.
             m_bStopping = true;
-            GetDlgItem(1014)->setEnabled(false);
+            m_window->EnableItem(1014, false);
         }
         return;
     }
@@ -102,11 +101,11 @@ void MainDialog::LoopPass()
 void MainDialog::EnableSendControls(bool on)
 {
     EnableAddrEdits(on && m_pCurProtocol && m_pCurProtocol->nAddrLen != 0);
-    GetDlgItem(1015)->setEnabled(on);
-    GetDlgItem(1061)->setEnabled(on);
+    m_window->EnableItem(1015, on);
+    m_window->EnableItem(1061, on);
     for (int row = 0; row < kRows; ++row) {
         for (int id : {CommandId(row), TimeoutId(row), SendId(row), LoopCheckId(row)})
-            GetDlgItem(id)->setEnabled(on);
+            m_window->EnableItem(id, on);
     }
 }
 
@@ -120,7 +119,7 @@ void MainDialog::JoinLoopWorker()
     if (m_bStopping) {
         m_bStopping = false;
         EnableSendControls(true);
-        GetDlgItem(1014)->setEnabled(true);
+        m_window->EnableItem(1014, true);
     }
 }
 

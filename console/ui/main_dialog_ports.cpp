@@ -1,9 +1,8 @@
 // Port selection: the COM port list, opening and closing the serial port and
 // the HID reader. At most one port is open; it is the current port.
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLineEdit>
 #include <climits>
+#include <cstdio>
+#include <string_view>
 
 #include "language_texts.h"
 #include "main_dialog.h"
@@ -23,34 +22,45 @@ constexpr int kDefaultLineSetting = 4;  // "19200, n,8,1"
 constexpr unsigned long kNoHidDevice = 0xFFFFFFFF;
 
 // "\\.\COM3" → "COM3 (ttyS2)": the name the open button reads, and the device.
-QString ComListEntry(const std::string& name, const std::string& device)
+std::string ComListEntry(std::string_view name, std::string_view device)
 {
-    QString entry = QString::fromStdString(name);
-    while (!entry.isEmpty() && (entry.front() == '\\' || entry.front() == '.'))
-        entry.remove(0, 1);
-    QString shown = QString::fromStdString(device);
-    if (shown.startsWith(QStringLiteral("/dev/"))) shown.remove(0, 5);
-    return shown.isEmpty() ? entry : QStringLiteral("%1 (%2)").arg(entry, shown);
+    while (!name.empty() && (name.front() == '\\' || name.front() == '.'))
+        name.remove_prefix(1);
+    if (device.starts_with("/dev/")) device.remove_prefix(5);
+    std::string entry(name);
+    if (!device.empty()) entry.append(" (").append(device).append(")");
+    return entry;
+}
+
+std::string WithoutBlanks(std::string text)
+{
+    std::erase(text, ' ');
+    return text;
+}
+
+// "%d" of a message replaced by `number`.
+std::string WithNumber(const char* format, unsigned long number)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, format, number);
+    return text;
 }
 
 }  // namespace
 
 void MainDialog::SetCaption(int id, const char* chinese, const char* english)
 {
-    Item<QAbstractButton>(id)->setText(
-        QString::fromUtf8(InLanguage(m_nLanguage, chinese, english)));
+    m_window->SetItemText(id, InLanguage(m_nLanguage, chinese, english));
 }
 
 void MainDialog::FillComList()
 {
-    auto* box = Item<QComboBox>(kComName);
-    box->clear();
-    const ComPortList ports(
-        [this](const std::string& message) { MessageBox(QString::fromStdString(message)); });
+    m_window->ResetContent(kComName);
+    const ComPortList ports([this](const std::string& message) { MessageBox(message); });
     for (std::size_t i = 0; i < ports.Names().size(); ++i)
-        box->addItem(ComListEntry(ports.Names()[i], ports.Devices()[i]));
-    if (box->count() > 0) box->setCurrentIndex(0);
-    Item<QComboBox>(kLineSetting)->setCurrentIndex(kDefaultLineSetting);
+        m_window->AddString(kComName, ComListEntry(ports.Names()[i], ports.Devices()[i]));
+    if (m_window->GetCount(kComName) > 0) m_window->SetCurSel(kComName, 0);
+    m_window->SetCurSel(kLineSetting, kDefaultLineSetting);
 }
 
 void MainDialog::OnEditchangeComList()
@@ -83,7 +93,7 @@ void MainDialog::SetOpenPort(CxBasePort* port, int openButton, std::span<const i
     else
         SetCaption(openButton, "打开", "Open");
     for (int id : locked)
-        GetDlgItem(id)->setEnabled(port == nullptr);
+        m_window->EnableItem(id, port == nullptr);
 }
 
 void MainDialog::OnComOpen()
@@ -93,19 +103,18 @@ void MainDialog::OnComOpen()
                                                kHidList, kHidSearch,   kHidOpen};
     if (m_comm.IsOpen()) {
         if (!ClosePortStoppingLoop(m_comm)) {
-            MessageBox(QStringLiteral("close COM %1 Failed！").arg(m_comm.GetPort()));
+            MessageBox(WithNumber("close COM %lu Failed！", m_comm.GetPort()));
             return;
         }
         SetOpenPort(nullptr, kComOpen, kLockedWhileOpen);
         return;
     }
     JoinLoopWorker();  // the port changes only with no worker left
-    const QString portText = Item<QComboBox>(kComName)->currentText();
-    QString lineSetting = Item<QComboBox>(kLineSetting)->currentText();
-    lineSetting.remove(QLatin1Char(' '));
-    const unsigned long port = NumberAfterLeading(portText.toStdString(), "COM");
-    if (!m_comm.Open(port, lineSetting.toStdString().c_str())) {
-        MessageBox(QStringLiteral("Open COM %1 Failed！").arg(port));
+    const std::string portText = m_window->GetItemText(kComName);
+    const std::string lineSetting = WithoutBlanks(m_window->GetItemText(kLineSetting));
+    const unsigned long port = NumberAfterLeading(portText, "COM");
+    if (!m_comm.Open(port, lineSetting.c_str())) {
+        MessageBox(WithNumber("Open COM %lu Failed！", port));
         return;
     }
     SetOpenPort(&m_comm, kComOpen, kLockedWhileOpen);
@@ -114,18 +123,17 @@ void MainDialog::OnComOpen()
 void MainDialog::OnHidSearch()
 {
     if (m_hid.IsOpen()) return;
-    auto* box = Item<QComboBox>(kHidList);
-    box->clear();
+    m_window->ResetContent(kHidList);
     unsigned long index = CxHid::FindFirstHidDev();
     if (index == kNoHidDevice) {
         AppendLog("No Find Vemra HID Device!");
         return;
     }
     while (index != kNoHidDevice) {
-        box->addItem(QStringLiteral("Vemra HIDDevice ID: %1").arg(index));
+        m_window->AddString(kHidList, WithNumber("Vemra HIDDevice ID: %lu", index));
         index = CxHid::FindNextHidDev(index);
     }
-    box->setCurrentIndex(0);
+    m_window->SetCurSel(kHidList, 0);
 }
 
 void MainDialog::OnHidOpen()
@@ -136,9 +144,10 @@ void MainDialog::OnHidOpen()
         if (!ClosePortStoppingLoop(m_hid)) {
             char name[1024] = {};
             if (m_hid.GetDevName(name)) {
-                MessageBox(
-                    QString::fromUtf8(InLanguage(m_nLanguage, "%1 关闭失败！", "Close %1 Failed!"))
-                        .arg(QString::fromLocal8Bit(name)));
+                char text[1200];
+                std::snprintf(text, sizeof text,
+                              InLanguage(m_nLanguage, "%s 关闭失败！", "Close %s Failed!"), name);
+                MessageBox(text);
             }
             return;
         }
@@ -146,12 +155,12 @@ void MainDialog::OnHidOpen()
         return;
     }
     JoinLoopWorker();
-    const unsigned long index = NumberAfterLeading(
-        Item<QComboBox>(kHidList)->currentText().toStdString(), "Vemra HIDDevice ID: ");
+    const unsigned long index =
+        NumberAfterLeading(m_window->GetItemText(kHidList), "Vemra HIDDevice ID: ");
     if (!m_hid.Open(index)) {
-        MessageBox(QString::fromUtf8(InLanguage(m_nLanguage, "Vemra HIDDevice ID: %1 打开失败！",
-                                                "Vemra HIDDevice ID: %1 Open failed!"))
-                       .arg(index));
+        MessageBox(WithNumber(InLanguage(m_nLanguage, "Vemra HIDDevice ID: %lu 打开失败！",
+                                         "Vemra HIDDevice ID: %lu Open failed!"),
+                              index));
         return;
     }
     SetOpenPort(&m_hid, kHidOpen, kLockedWhileOpen);

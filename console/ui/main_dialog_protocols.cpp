@@ -1,10 +1,7 @@
 // Protocols: the settings and history files, one tab per protocol, and the
 // plug-in of the current one.
-#include <QLabel>
-#include <QLineEdit>
-#include <QTabWidget>
+#include <cstdio>
 
-#include "hex_edit.h"
 #include "main_dialog.h"
 #include "quillard/protocol_library.h"
 
@@ -22,25 +19,20 @@ void MainDialog::LoadSettings()
     m_nLanguage = loaded.language;
     m_protocols = std::move(loaded.protocols);
     if (loaded.fatal) {
-        MessageBox(QString::fromLatin1(kSettingsError));
+        MessageBox(kSettingsError);
         RequestQuit();
     }
 }
 
 void MainDialog::InitProtocolTabs()
 {
-    auto* tabs = Item<QTabWidget>(1061);
-    const QSignalBlocker quiet(tabs);
-    for (const auto& entry : m_protocols) {
-        auto* page = new QWidget(tabs);
-        page->setAccessibleName(QString::fromStdString(entry->szProtocolName));
-        tabs->addTab(page, QString::fromStdString(entry->szProtocolName));
-    }
+    for (const auto& entry : m_protocols)
+        m_window->InsertTab(1061, entry->szProtocolName);
 }
 
 void MainDialog::OnSelchangeProtocolTab()
 {
-    const int k = Item<QTabWidget>(1061)->currentIndex();
+    const int k = m_window->GetCurTab(1061);
     if (m_pCurProtocol) {
         ExchangeRows(m_pCurProtocol, true);
         SaveHistory(m_pCurProtocol);
@@ -59,11 +51,12 @@ void MainDialog::OnSelchangeProtocolTab()
     m_nAddrLen = entry.nAddrLen;
 
     if (m_hProtocolLib) FreeProtocolLib(m_hProtocolLib);
-    const ProtocolLoadReport report{
-        [this](const std::string& message) { MessageBox(QString::fromStdString(message)); },
-        [this] { RequestQuit(); }};
+    const ProtocolLoadReport report{[this](const std::string& message) { MessageBox(message); },
+                                    [this] { RequestQuit(); }};
     if (!LoadProtocolLib(m_hProtocolLib, entry.szDllName, report)) {
-        MessageBox(QStringLiteral("Load %1 Faild!!!").arg(QString::fromStdString(entry.szDllName)));
+        char text[400];
+        std::snprintf(text, sizeof text, "Load %s Faild!!!", entry.szDllName.c_str());
+        MessageBox(text);
         RequestQuit();
     }
     m_engine.SetProtocolApi(LoadedProtocolApi());
@@ -72,23 +65,23 @@ void MainDialog::OnSelchangeProtocolTab()
 void MainDialog::ShowDevNames(const std::vector<std::string>& names)
 {
     for (int n = 0; n < kReaderLabels; ++n) {
-        const QString name = n < static_cast<int>(names.size())
-                                 ? QString::fromStdString(names[static_cast<std::size_t>(n)])
-                                 : QString();
-        Item<QLabel>(kFirstReaderLabel + n)->setText(name);
+        const bool named = n < static_cast<int>(names.size());
+        m_window->SetItemText(kFirstReaderLabel + n,
+                              named ? names[static_cast<std::size_t>(n)] : std::string());
     }
 }
 
 void MainDialog::EnableAddrEdits(bool enable)
 {
     for (int row = 0; row < kRows; ++row)
-        GetDlgItem(AddressId(row))->setEnabled(enable);
+        m_window->EnableItem(AddressId(row), enable);
 }
 
 void MainDialog::LimitAddrEdits(int characters)
 {
     for (int row = 0; row < kRows; ++row)
-        Item<HexEdit>(AddressId(row))->SetTypingLimit(characters);
+        m_window->LimitText(AddressId(row),
+                            characters > 0 ? static_cast<std::size_t>(characters) : 0);
 }
 
 // The rows' texts straight from their edits, so that a time-out edit that
@@ -96,8 +89,8 @@ void MainDialog::LimitAddrEdits(int characters)
 void MainDialog::TakeRowTexts()
 {
     for (int row = 0; row < kRows; ++row) {
-        m_strAddr[row] = Item<QLineEdit>(AddressId(row))->text().toStdString();
-        m_strCmd[row] = Item<QLineEdit>(CommandId(row))->text().toStdString();
+        m_strAddr[row] = m_window->GetItemText(AddressId(row));
+        m_strCmd[row] = m_window->GetItemText(CommandId(row));
     }
 }
 

@@ -1,70 +1,69 @@
 // The send pane's rows: how many are shown, where they stand, their colours.
-#include <QLineEdit>
-#include <QPalette>
-
 #include "main_dialog.h"
 
 namespace {
 
-const QColor kOddRowColour(200, 250, 250);   // rows 1, 3, 5, 7, 9: light cyan
-const QColor kEvenRowColour(250, 250, 200);  // rows 2, 4, 6, 8, 10: light yellow
+constexpr RgbColour kOddRowColour{200, 250, 250};   // rows 1, 3, 5, 7, 9: light cyan
+constexpr RgbColour kEvenRowColour{250, 250, 200};  // rows 2, 4, 6, 8, 10: light yellow
 
 }  // namespace
 
 void MainDialog::LayoutRows(int n)
 {
-    const int pitch = GetDlgItem(CommandId(0))->height() + 4;
+    DialogWindow& window = *m_window;
+    const PixelRect command = window.GetItemRect(CommandId(0));
+    const int pitch = command.h + 4;
     const int delta = pitch * (n - m_nRowCount);
     m_nRowCount = n;
 
-    auto stretch = [delta](QWidget* control) {
-        control->resize(control->width(), control->height() + delta);
+    auto stretched = [delta](PixelRect rect) {
+        rect.h += delta;
+        return rect;
     };
-    auto shift = [delta](QWidget* control) { control->move(control->x(), control->y() + delta); };
+    auto shift = [&window, delta](int id) {
+        PixelRect rect = window.GetItemRect(id);
+        rect.y += delta;
+        window.MoveItem(id, rect);
+    };
 
-    stretch(GetDlgItem(1061));
-    setFixedSize(width(), height() + delta);
-    stretch(GetDlgItem(1057));
+    window.MoveItem(1061, stretched(window.GetItemRect(1061)));
+    window.MoveWindow(stretched(window.GetWindowRect()));
+    window.MoveItem(1057, stretched(window.GetItemRect(1057)));
     for (auto columnId : {AddressId, CommandId, TimeoutId, SendId, LoopCheckId}) {
-        const QRect first = GetDlgItem(columnId(0))->geometry();
-        for (int row = 1; row < kRows; ++row)
-            GetDlgItem(columnId(row))->setGeometry(first.translated(0, row * pitch));
+        const PixelRect first = window.GetItemRect(columnId(0));
+        for (int row = 1; row < kRows; ++row) {
+            PixelRect placed = first;
+            placed.y += row * pitch;
+            window.MoveItem(columnId(row), placed);
+        }
     }
     for (int id : {1001, 1013, 1002, 1056, 1059, 1014})
-        shift(GetDlgItem(id));
+        shift(id);
 
     for (int row = 0; row < kRows; ++row) {
         for (auto columnId : {AddressId, CommandId, TimeoutId, SendId, LoopCheckId})
-            GetDlgItem(columnId(row))->setVisible(row < n);
+            window.ShowItem(columnId(row), row < n);
     }
 }
 
 void MainDialog::OnAddRow()
 {
     if (m_nRowCount < kRows) LayoutRows(m_nRowCount + 1);
-    if (m_nRowCount == kRows) GetDlgItem(1001)->setEnabled(false);
-    if (m_nRowCount == 2) GetDlgItem(1013)->setEnabled(true);
+    if (m_nRowCount == kRows) m_window->EnableItem(1001, false);
+    if (m_nRowCount == 2) m_window->EnableItem(1013, true);
 }
 
 void MainDialog::OnRemoveRow()
 {
     if (m_nRowCount > 1) LayoutRows(m_nRowCount - 1);
-    if (m_nRowCount == 1) GetDlgItem(1013)->setEnabled(false);
-    if (m_nRowCount == kRows - 1) GetDlgItem(1001)->setEnabled(true);
+    if (m_nRowCount == 1) m_window->EnableItem(1013, false);
+    if (m_nRowCount == kRows - 1) m_window->EnableItem(1001, true);
 }
 
-// The address, command and time-out edits take their row's colour while they
-// are enabled; a disabled edit keeps the style's own look.
-void MainDialog::ApplyRowColours()
+// The address, command and time-out edits take their row's colour; a
+// disabled edit keeps the toolkit's own look.
+std::optional<RgbColour> MainDialog::ControlColour(int id)
 {
-    for (int row = 0; row < kRows; ++row) {
-        const QColor& colour = row % 2 == 0 ? kOddRowColour : kEvenRowColour;
-        for (int id : {AddressId(row), CommandId(row), TimeoutId(row)}) {
-            QWidget* edit = GetDlgItem(id);
-            QPalette palette = edit->palette();
-            palette.setColor(QPalette::Active, QPalette::Base, colour);
-            palette.setColor(QPalette::Inactive, QPalette::Base, colour);
-            edit->setPalette(palette);
-        }
-    }
+    if (id < AddressId(0) || id > TimeoutId(kRows - 1)) return std::nullopt;
+    return id % 2 == 0 ? kOddRowColour : kEvenRowColour;
 }

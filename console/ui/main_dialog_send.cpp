@@ -1,10 +1,7 @@
 // Command entry: the Send handlers, the row parser and the traffic log.
-#include <QLineEdit>
-
-#include "hex_edit.h"
-#include "log_edit_view.h"
 #include "main_dialog.h"
 #include "quillard/row_parser.h"
+#include "quillard/traffic_log.h"
 
 bool MainDialog::ParseRow(int row)
 {
@@ -13,10 +10,10 @@ bool MainDialog::ParseRow(int row)
     const RowParseResult result =
         ParseRowTexts(m_strAddr[row], m_strCmd[row], m_nAddrLen, m_bHexMode, prepared);
     if (result != RowParseResult::kOk) {
-        MessageBox(QString::fromStdString(RowParseMessage(result, m_nAddrLen, m_nLanguage)));
+        MessageBox(RowParseMessage(result, m_nAddrLen, m_nLanguage));
         const int faulty =
             FaultyField(result) == RowField::kAddress ? AddressId(row) : CommandId(row);
-        GetDlgItem(faulty)->setFocus();
+        m_window->SetFocus(faulty);
         return false;
     }
     m_strSendText[row] = std::move(prepared);
@@ -38,8 +35,13 @@ void MainDialog::OnSend(int row)
 void MainDialog::SetHexMode(bool on)
 {
     for (int row = 0; row < kRows; ++row)
-        Item<HexEdit>(CommandId(row))->SetFilter(on);
+        m_window->SetHexFilter(CommandId(row), on);
     m_bHexMode = on;
+}
+
+LogView& MainDialog::Log()
+{
+    return m_window->LogOf(1000);
 }
 
 // The worker's lines are appended in order by the window thread; the worker
@@ -47,12 +49,12 @@ void MainDialog::SetHexMode(bool on)
 void MainDialog::AppendLog(const std::string& line)
 {
     if (OnWindowThread())
-        ::AppendLog(*m_log, line);
+        ::AppendLog(Log(), line);
     else
-        m_calls.Post([this, line] { ::AppendLog(*m_log, line); });
+        m_calls.Post([this, line] { ::AppendLog(Log(), line); });
 }
 
 void MainDialog::ClearLog()
 {
-    ::ClearLog(*m_log);
+    ::ClearLog(Log());
 }

@@ -41,7 +41,7 @@ private slots:
             StartedWindow window(bytes);
             QCOMPARE(window.messages, QStringList{"Vemra_Test.ini error!"});
             QVERIFY(window.dialog->QuitRequested());
-            QTRY_VERIFY(!window.dialog->isVisible());
+            QTRY_VERIFY(!View(*window.dialog).isVisible());
         }
     }
 
@@ -54,12 +54,12 @@ private slots:
         chmod(window.folder.Path(kSettingsFileName).c_str(), 0444);
         chmod(window.folder.Path(kHistoryFileName).c_str(), 0444);
         window.Edit(1026)->setText(QStringLiteral("0A0B"));
-        window.dialog->Item<QTabWidget>(1061)->setCurrentIndex(1);
-        window.dialog->Item<QTabWidget>(1061)->setCurrentIndex(0);
+        View(*window.dialog).Item<QTabWidget>(1061)->setCurrentIndex(1);
+        View(*window.dialog).Item<QTabWidget>(1061)->setCurrentIndex(0);
         QCOMPARE(window.Edit(1026)->text(), QStringLiteral("0A0B"));  // kept in memory
         window.dialog->m_nLanguage = 1;
         window.dialog->UpdateData(false);
-        window.dialog->reject();
+        View(*window.dialog).reject();
         QVERIFY(window.messages.isEmpty());
         QCOMPARE(window.folder.Read(kHistoryFileName),
                  std::string("[szProtocolName0]\nCMD0=0102\n"));

@@ -65,9 +65,10 @@ private slots:
             QVERIFY(window.OpenReaderPort());
             for (int row = 0; row < 3; ++row) {
                 if (row == 0 || pick(0, 1)) {
-                    dialog.Item<QLineEdit>(MainDialog::CommandId(row))
+                    View(dialog)
+                        .Item<QLineEdit>(MainDialog::CommandId(row))
                         ->setText(QStringLiteral("0%1").arg(row + 1));
-                    dialog.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+                    View(dialog).Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
                 }
             }
             dialog.OnCommand(1014);
@@ -87,7 +88,7 @@ private slots:
                     QTest::qWait(pick(0, 30));
                     break;
                 case 2:  // close the window while the loop runs
-                    dialog.reject();
+                    View(dialog).reject();
                     break;
                 case 3:  // stop, and close the port while the worker may still send
                     dialog.OnCommand(1014);

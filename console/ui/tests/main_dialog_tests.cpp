@@ -71,7 +71,7 @@ private slots:
         MainDialog dialog;
         int count = 0;
         for (const DialogItem& item : MainDialogTemplate().controls) {
-            QWidget* control = dialog.GetDlgItem(item.id);
+            QWidget* control = View(dialog).GetDlgItem(item.id);
             QVERIFY2(control, qPrintable(QString::number(item.id)));
             QVERIFY2(control->inherits(ClassFor(item.kind)), qPrintable(QString::number(item.id)));
             QCOMPARE(dynamic_cast<HexEdit*>(control) != nullptr,
@@ -85,17 +85,17 @@ private slots:
             ++count;
         }
         QCOMPARE(count, 100);
-        QCOMPARE(dialog.GetDlgItem(1016)->accessibleName(), QStringLiteral("Address 1"));
-        QCOMPARE(dialog.GetDlgItem(1035)->accessibleName(), QStringLiteral("Command 10"));
-        QCOMPARE(dialog.GetDlgItem(1042)->accessibleName(), QStringLiteral("Time-out 7"));
-        QCOMPARE(dialog.GetDlgItem(1004)->accessibleName(), QStringLiteral("Send 2"));
-        QCOMPARE(dialog.GetDlgItem(1055)->accessibleName(), QStringLiteral("Loop 10"));
+        QCOMPARE(View(dialog).GetDlgItem(1016)->accessibleName(), QStringLiteral("Address 1"));
+        QCOMPARE(View(dialog).GetDlgItem(1035)->accessibleName(), QStringLiteral("Command 10"));
+        QCOMPARE(View(dialog).GetDlgItem(1042)->accessibleName(), QStringLiteral("Time-out 7"));
+        QCOMPARE(View(dialog).GetDlgItem(1004)->accessibleName(), QStringLiteral("Send 2"));
+        QCOMPARE(View(dialog).GetDlgItem(1055)->accessibleName(), QStringLiteral("Loop 10"));
         // Template rectangles: dialog units of a 6 × 12 pixel font.
-        QCOMPARE(dialog.GetDlgItem(1000)->geometry(), QRect(233, 141, 769, 294));
+        QCOMPARE(View(dialog).GetDlgItem(1000)->geometry(), QRect(233, 141, 769, 294));
         const QStringList lines = {"4800,  n,8,1", "4800,  e,8,1", "9600,  n,8,1", "9600,  e,8,1",
                                    "19200, n,8,1", "19200, e,8,1", "38400, n,8,1", "38400, e,8,1",
                                    "57600, n,8,1", "57600, e,8,1", "115200,n,8,1", "115200,e,8,1"};
-        auto* baud = dialog.Item<QComboBox>(1060);
+        auto* baud = View(dialog).Item<QComboBox>(1060);
         QCOMPARE(baud->count(), lines.size());
         for (int i = 0; i < baud->count(); ++i)
             QCOMPARE(baud->itemText(i), lines[i]);
@@ -112,40 +112,40 @@ private slots:
                                      1022, 1034, 1044, 1011, 1054, 1025, 1035, 1045, 1012, 1055,  //
                                      1002, 1001, 1013, 1014, 1089, 1000};
         QList<int> order;
-        QWidget* at = window.dialog->GetDlgItem(1058);
+        QWidget* at = View(*window.dialog).GetDlgItem(1058);
         do {
             if (at->focusPolicy() & Qt::TabFocus && at->property("controlId").isValid())
                 order << at->property("controlId").toInt();
             at = at->nextInFocusChain();
-        } while (at != window.dialog->GetDlgItem(1058));
+        } while (at != View(*window.dialog).GetDlgItem(1058));
         QCOMPARE(order, expected);
         for (int id : {1097, 1098, 1061, 1092, 1059, 1063})
-            QVERIFY(!(window.dialog->GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
+            QVERIFY(!(View(*window.dialog).GetDlgItem(id)->focusPolicy() & Qt::TabFocus));
     }
 
     void startUpState()
     {
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        QCOMPARE(dialog.pos(), QPoint(10, 10));
-        QVERIFY(dialog.windowTitle().startsWith(QStringLiteral("Quillard -->")));
-        QVERIFY(!dialog.windowIcon().isNull());
-        const int pitch = dialog.GetDlgItem(1026)->height() + 4;
+        QCOMPARE(View(dialog).pos(), QPoint(10, 10));
+        QVERIFY(View(dialog).windowTitle().startsWith(QStringLiteral("Quillard -->")));
+        QVERIFY(!View(dialog).windowIcon().isNull());
+        const int pitch = View(dialog).GetDlgItem(1026)->height() + 4;
         QCOMPARE(pitch, 25);
-        QCOMPARE(dialog.height(), 590 + 9 * pitch);
-        QCOMPARE(dialog.width(), 1040);
+        QCOMPARE(View(dialog).height(), 590 + 9 * pitch);
+        QCOMPARE(View(dialog).width(), 1040);
         QCOMPARE(dialog.m_nRowCount, 10);
         for (int row = 0; row < MainDialog::kRows; ++row) {
-            QVERIFY(dialog.GetDlgItem(MainDialog::SendId(row))->isVisible());
-            QCOMPARE(dialog.GetDlgItem(MainDialog::CommandId(row))->y(), 467 + row * pitch);
+            QVERIFY(View(dialog).GetDlgItem(MainDialog::SendId(row))->isVisible());
+            QCOMPARE(View(dialog).GetDlgItem(MainDialog::CommandId(row))->y(), 467 + row * pitch);
             QCOMPARE(window.Edit(MainDialog::TimeoutId(row))->text(), QStringLiteral("200"));
         }
-        QVERIFY(!dialog.GetDlgItem(1001)->isEnabled());
-        QVERIFY(dialog.GetDlgItem(1013)->isEnabled());
-        QVERIFY(dialog.GetDlgItem(1002)->isHidden());
+        QVERIFY(!View(dialog).GetDlgItem(1001)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1013)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1002)->isHidden());
         QCOMPARE(window.Edit(1087)->text(), QStringLiteral("30"));
-        QVERIFY(dialog.Item<QRadioButton>(1097)->isChecked());
-        QCOMPARE(dialog.Log().Limit(), std::size_t{640000});
+        QVERIFY(View(dialog).Item<QRadioButton>(1097)->isChecked());
+        QCOMPARE(static_cast<LogEditView&>(dialog.Log()).Limit(), std::size_t{640000});
         QVERIFY(window.messages.isEmpty());
     }
 
@@ -269,7 +269,7 @@ private slots:
         dialog.SetHexMode(hexMode);
         dialog.m_nLanguage = language;
         dialog.UpdateData(false);
-        dialog.activateWindow();
+        View(dialog).activateWindow();
         window.Edit(1018)->setText(address);
         window.Edit(1028)->setText(command);
         dialog.m_strSendText[2] = "old";
@@ -281,7 +281,7 @@ private slots:
             QCOMPARE(QString::fromStdString(dialog.m_strSendText[2]), prepared);
         } else {
             QCOMPARE(dialog.m_strSendText[2], std::string("old"));
-            QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(focus == 0 ? 1018 : 1028));
+            QCOMPARE(View(dialog).focusWidget(), View(dialog).GetDlgItem(focus == 0 ? 1018 : 1028));
         }
         QCOMPARE(window.Edit(1028)->text(), command);  // blanks are removed only in copies
     }
@@ -316,13 +316,14 @@ private slots:
         QFETCH(bool, commandsTaken);
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        dialog.activateWindow();
+        View(dialog).activateWindow();
         window.Edit(1026)->setText(QStringLiteral("0102"));
         window.Edit(editId)->setText(text);
         QCOMPARE(dialog.UpdateData(true), message.isEmpty());
         QCOMPARE(window.messages, message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(dialog.m_strCmd[0] == "0102", commandsTaken);
-        if (!message.isEmpty()) QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(editId));
+        if (!message.isEmpty())
+            QCOMPARE(View(dialog).focusWidget(), View(dialog).GetDlgItem(editId));
 
         // A Send shows the message once and sends nothing.
         window.messages.clear();
@@ -338,7 +339,7 @@ private slots:
     {
         StartedWindow window;
         window.Edit(1026)->setText(QStringLiteral("01 02"));
-        QTest::mouseClick(window.dialog->GetDlgItem(1003), Qt::LeftButton);
+        QTest::mouseClick(View(*window.dialog).GetDlgItem(1003), Qt::LeftButton);
         QCOMPARE(window.messages, QStringList{"Ports are not open!"});
         QCOMPARE(window.LogText(), QString());
     }
@@ -353,7 +354,7 @@ private slots:
         dialog.Engine().SetProtocolApi(LoadCorvane());
         window.Edit(1029)->setText(QStringLiteral("00 a4 04"));
         window.Edit(1039)->setText(QStringLiteral("0"));
-        QTest::mouseClick(dialog.GetDlgItem(1006), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1006), Qt::LeftButton);
         QVERIFY(window.messages.isEmpty());
         QCOMPARE(port.written, (std::vector<unsigned char>{0x00, 0xA4, 0x04}));
         QVERIFY(std::find(port.calls.begin(), port.calls.end(), "SetTimeouts(200,30)") !=
@@ -366,7 +367,7 @@ private slots:
         QCOMPARE(lines[2].size(), 93);
         QCOMPARE(lines[3], QString());
         // The line just added is selected.
-        QCOMPARE(dialog.Item<QPlainTextEdit>(1000)->textCursor().selectedText(),
+        QCOMPARE(View(dialog).Item<QPlainTextEdit>(1000)->textCursor().selectedText(),
                  QString(lines[2] + QChar::ParagraphSeparator));
         dialog.Engine().SetCurrentPort(nullptr);
     }
@@ -398,7 +399,7 @@ private slots:
         QTest::keyClick(window.Edit(1087), Qt::Key_Return);
         QApplication::processEvents();
         QVERIFY(port.written.empty());
-        QVERIFY(dialog.isVisible());
+        QVERIFY(View(dialog).isVisible());
         dialog.Engine().SetCurrentPort(nullptr);
     }
 
@@ -406,18 +407,18 @@ private slots:
     {
         StartedWindow window;
         window.dialog->OnCommand(1);
-        window.dialog->accept();
-        QVERIFY(window.dialog->isVisible());
+        View(*window.dialog).accept();
+        QVERIFY(View(*window.dialog).isVisible());
         QTest::keyClick(window.Edit(1026), Qt::Key_Escape);
-        QVERIFY(!window.dialog->isVisible());
-        QCOMPARE(window.dialog->result(), int(QDialog::Rejected));
+        QVERIFY(!View(*window.dialog).isVisible());
+        QCOMPARE(View(*window.dialog).result(), 2);  // the cancel command
     }
 
     void rowColours()
     {
         StartedWindow window;
         const auto base = [&](int id, QPalette::ColorGroup group) {
-            return window.dialog->GetDlgItem(id)->palette().color(group, QPalette::Base);
+            return View(*window.dialog).GetDlgItem(id)->palette().color(group, QPalette::Base);
         };
         for (int id : {1016, 1026, 1036, 1018, 1044})
             QCOMPARE(base(id, QPalette::Active), QColor(200, 250, 250));
@@ -440,7 +441,7 @@ private slots:
         dialog.AppendLog("alone");
         QCOMPARE(window.LogText(), QStringLiteral("alone\n"));
 
-        QTest::mouseClick(dialog.GetDlgItem(1089), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1089), Qt::LeftButton);
         QCOMPARE(window.LogText(), QString());
         dialog.AppendLog("x");
         dialog.OnCommand(32777);
@@ -478,7 +479,7 @@ private slots:
         QVERIFY(about.findChildren<QLabel*>()[1]->text() == QStringLiteral("Quillard 1.2 版"));
         // Other system commands are the window manager's.
         window.dialog->OnSysCommand(0xF020);
-        QVERIFY(window.dialog->isVisible());
+        QVERIFY(View(*window.dialog).isVisible());
     }
 };
 

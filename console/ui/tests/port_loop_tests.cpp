@@ -27,8 +27,8 @@ QList<int> FirstBytes(const TestReader& reader)
 
 void CheckRow(MainDialog& dialog, int row, const QString& command)
 {
-    dialog.Item<QLineEdit>(MainDialog::CommandId(row))->setText(command);
-    dialog.Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+    View(dialog).Item<QLineEdit>(MainDialog::CommandId(row))->setText(command);
+    View(dialog).Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
 }
 
 // A port that may be switched off under a running worker.
@@ -52,7 +52,7 @@ public:
 bool SendControlsEnabled(MainDialog& dialog)
 {
     for (int id : {1015, 1061, 1026, 1036, 1003, 1046, 1035, 1045, 1012, 1055})
-        if (!dialog.GetDlgItem(id)->isEnabled()) return false;
+        if (!View(dialog).GetDlgItem(id)->isEnabled()) return false;
     return true;
 }
 
@@ -66,8 +66,8 @@ private slots:
     {
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        auto* ports = dialog.Item<QComboBox>(1058);
-        auto* lines = dialog.Item<QComboBox>(1060);
+        auto* ports = View(dialog).Item<QComboBox>(1058);
+        auto* lines = View(dialog).Item<QComboBox>(1060);
         QCOMPARE(ports->count(), 1);
         QVERIFY(ports->currentText().startsWith(QStringLiteral("COM200 (")));
         QCOMPARE(lines->currentText(), QStringLiteral("19200, n,8,1"));
@@ -89,12 +89,13 @@ private slots:
                                 .linkFolder = folder.Path("links")});
         QStringList messages;
         MainDialog dialog;
-        dialog.SetMessageHandler([&](const QString& text) { messages << text; });
+        dialog.SetMessageHandler(
+            [&](const std::string& text) { messages << QString::fromStdString(text); });
         dialog.Create();
         QCOMPARE(messages, QStringList{"Cannot Find any available COM port!\n"});
-        QTest::keyClicks(dialog.Item<QComboBox>(1058)->lineEdit(), "C");
+        QTest::keyClicks(View(dialog).Item<QComboBox>(1058)->lineEdit(), "C");
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(dialog.Item<QComboBox>(1058)->count(), 0);
+        QCOMPARE(View(dialog).Item<QComboBox>(1058)->count(), 0);
         SetDefaultComPortRoots({});
     }
 
@@ -124,25 +125,25 @@ private slots:
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
         static const int kLocked[] = {1058, 1060, 1087, 1088, 1091, 1062};
-        dialog.Item<QComboBox>(1058)->setEditText(port);
-        dialog.Item<QComboBox>(1060)->setEditText(line);
-        QTest::mouseClick(dialog.GetDlgItem(1015), Qt::LeftButton);
+        View(dialog).Item<QComboBox>(1058)->setEditText(port);
+        View(dialog).Item<QComboBox>(1060)->setEditText(line);
+        QTest::mouseClick(View(dialog).GetDlgItem(1015), Qt::LeftButton);
         QCOMPARE(window.messages, message.isEmpty() ? QStringList() : QStringList{message});
         const bool opened = message.isEmpty();
         QCOMPARE(dialog.Comm().IsOpen() != 0, opened);
         QCOMPARE(dialog.Engine().GetCurrentPort(),
                  opened ? static_cast<CxBasePort*>(&dialog.Comm()) : nullptr);
-        QCOMPARE(dialog.Item<QPushButton>(1015)->text(),
+        QCOMPARE(View(dialog).Item<QPushButton>(1015)->text(),
                  opened ? QStringLiteral("关闭") : QStringLiteral("打开"));
         for (int id : kLocked)
-            QCOMPARE(dialog.GetDlgItem(id)->isEnabled(), !opened);
+            QCOMPARE(View(dialog).GetDlgItem(id)->isEnabled(), !opened);
         if (!opened) return;
-        QTest::mouseClick(dialog.GetDlgItem(1015), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1015), Qt::LeftButton);
         QVERIFY(!dialog.Comm().IsOpen());
         QCOMPARE(dialog.Engine().GetCurrentPort(), nullptr);
-        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("打开"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1015)->text(), QStringLiteral("打开"));
         for (int id : kLocked)
-            QVERIFY(dialog.GetDlgItem(id)->isEnabled());
+            QVERIFY(View(dialog).GetDlgItem(id)->isEnabled());
     }
 
     void sendThroughTheOpenedComPort()
@@ -150,7 +151,7 @@ private slots:
         StartedWindow window;
         QVERIFY(window.OpenReaderPort());
         window.Edit(1027)->setText(QStringLiteral("00 a4"));
-        QTest::mouseClick(window.dialog->GetDlgItem(1004), Qt::LeftButton);
+        QTest::mouseClick(View(*window.dialog).GetDlgItem(1004), Qt::LeftButton);
         const QStringList lines = window.LogText().split('\n');
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0], QStringLiteral(" OUT│ SUCCESS│            │ 00 A4 "));
@@ -168,7 +169,7 @@ private slots:
         MainDialog& dialog = *window.dialog;
         dialog.OnCommand(1091);
         QCOMPARE(window.LogText(), QStringLiteral("No Find Vemra HID Device!\n"));
-        QCOMPARE(dialog.Item<QComboBox>(1088)->count(), 0);
+        QCOMPARE(View(dialog).Item<QComboBox>(1088)->count(), 0);
 
         hid.AddOtherDevice();
         hid.AddReader();
@@ -176,7 +177,7 @@ private slots:
             hid.AddOtherDevice();
         hid.AddReader();
         dialog.OnCommand(1091);
-        auto* readers = dialog.Item<QComboBox>(1088);
+        auto* readers = View(dialog).Item<QComboBox>(1088);
         QCOMPARE(readers->count(), 2);
         QCOMPARE(readers->itemText(0), QStringLiteral("Vemra HIDDevice ID: 1"));
         QCOMPARE(readers->itemText(1), QStringLiteral("Vemra HIDDevice ID: 5"));
@@ -185,9 +186,9 @@ private slots:
         QCOMPARE(hid.OpenHandles(), std::size_t{1});
         QVERIFY(dialog.Hid().IsOpen());
         QCOMPARE(dialog.Engine().GetCurrentPort(), static_cast<CxBasePort*>(&dialog.Hid()));
-        QCOMPARE(dialog.Item<QPushButton>(1062)->text(), QStringLiteral("关闭"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1062)->text(), QStringLiteral("关闭"));
         for (int id : {1058, 1060, 1087, 1088, 1091, 1015})
-            QVERIFY(!dialog.GetDlgItem(id)->isEnabled());
+            QVERIFY(!View(dialog).GetDlgItem(id)->isEnabled());
 
         // Closing the reader while a loop runs on it stops the loop first.
         CheckRow(dialog, 0, QStringLiteral("01"));
@@ -234,13 +235,14 @@ private slots:
         MainDialog& dialog = *window.dialog;
         if (openPort) QVERIFY(window.OpenReaderPort());
         if (checkedRow >= 0) CheckRow(dialog, checkedRow, command);
-        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1014), Qt::LeftButton);
         QCOMPARE(window.messages, QStringList{message});
         QVERIFY(!dialog.GetLooping());
         QVERIFY(!dialog.LoopWorkerAlive());
         QVERIFY(SendControlsEnabled(dialog) || !openPort);
         if (checkedRow >= 0 && !command.isNull() && openPort)
-            QCOMPARE(dialog.focusWidget(), dialog.GetDlgItem(MainDialog::CommandId(checkedRow)));
+            QCOMPARE(View(dialog).focusWidget(),
+                     View(dialog).GetDlgItem(MainDialog::CommandId(checkedRow)));
     }
 
     // Rows 2 and 5 checked, row 9 checked and hidden, row 5 unanswered: every
@@ -256,22 +258,22 @@ private slots:
         window.Edit(1040)->setText(QStringLiteral("30"));
         window.reader->SetSilentFor(0x05);
         dialog.OnRemoveRow();
-        QVERIFY(!dialog.GetDlgItem(1034)->isVisible() || dialog.m_nRowCount == 9);
+        QVERIFY(!View(dialog).GetDlgItem(1034)->isVisible() || dialog.m_nRowCount == 9);
         while (dialog.m_nRowCount > 3)
             dialog.OnRemoveRow();
 
-        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1014), Qt::LeftButton);
         QVERIFY(dialog.GetLooping());
         QVERIFY(!SendControlsEnabled(dialog));
-        QCOMPARE(dialog.Item<QPushButton>(1014)->text(), QStringLiteral("循环发送"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1014)->text(), QStringLiteral("循环发送"));
         QTRY_VERIFY(window.reader->Requests().size() >= 9);
         // Rows change while the loop runs: only the geometry.
         dialog.OnAddRow();
-        QTest::mouseClick(dialog.GetDlgItem(1014), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1014), Qt::LeftButton);
         QVERIFY(!dialog.GetLooping());
         QTRY_VERIFY(!dialog.LoopWorkerAlive());
         QVERIFY(SendControlsEnabled(dialog));
-        QVERIFY(dialog.GetDlgItem(1014)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1014)->isEnabled());
 
         const QList<int> sent = FirstBytes(*window.reader);
         for (int i = 0; i < sent.size(); ++i)
@@ -285,7 +287,7 @@ private slots:
     {
         StartedWindow window(kTwoProtocols);  // English
         MainDialog& dialog = *window.dialog;
-        auto* loop = dialog.Item<QPushButton>(1014);
+        auto* loop = View(dialog).Item<QPushButton>(1014);
         QCOMPARE(loop->text(), QStringLiteral("Loop Trans"));
         QVERIFY(window.OpenReaderPort());
         CheckRow(dialog, 0, QStringLiteral("01"));
@@ -294,7 +296,7 @@ private slots:
         dialog.OnCommand(1014);
         QCOMPARE(loop->text(), QStringLiteral("Loop Send"));
         QTRY_VERIFY(!dialog.LoopWorkerAlive());
-        dialog.Item<QRadioButton>(1098)->click();
+        View(dialog).Item<QRadioButton>(1098)->click();
         QCOMPARE(loop->text(), QStringLiteral("Loop Trans"));
     }
 
@@ -339,12 +341,12 @@ private slots:
         QTRY_VERIFY(!window.reader->Requests().empty());
         dialog.OnCommand(1014);  // stop while the reader is still answering
         QVERIFY(dialog.LoopWorkerAlive());
-        QVERIFY(!dialog.GetDlgItem(1003)->isEnabled());
-        QVERIFY(!dialog.GetDlgItem(1014)->isEnabled());
+        QVERIFY(!View(dialog).GetDlgItem(1003)->isEnabled());
+        QVERIFY(!View(dialog).GetDlgItem(1014)->isEnabled());
         QTest::keyClick(window.Edit(1026), Qt::Key_Return);
         dialog.OnCommand(1003);
         QTRY_VERIFY(!dialog.LoopWorkerAlive());
-        QVERIFY(dialog.GetDlgItem(1003)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1003)->isEnabled());
         QApplication::processEvents();
         QCOMPARE(window.reader->Requests().size(), std::size_t{1});
         QCOMPARE(window.reader->Overlaps(), 0);
@@ -361,8 +363,8 @@ private slots:
         window.reader->SetSilentFor(0x01);  // the worker waits for a reply that never comes
         dialog.OnCommand(1014);
         QTRY_VERIFY(!window.reader->Requests().empty());
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        QVERIFY(!dialog.isVisible());
+        QTest::keyClick(&View(dialog), Qt::Key_Escape);
+        QVERIFY(!View(dialog).isVisible());
         QVERIFY(!dialog.LoopWorkerAlive());
         QVERIFY(window.messages.isEmpty());
     }
@@ -388,19 +390,19 @@ private slots:
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
         QVERIFY(window.OpenReaderPort());
-        dialog.Item<QRadioButton>(1098)->click();
-        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
-        QCOMPARE(dialog.Item<QPushButton>(1062)->text(), QStringLiteral("Open"));
+        View(dialog).Item<QRadioButton>(1098)->click();
+        QCOMPARE(View(dialog).Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1062)->text(), QStringLiteral("Open"));
         dialog.OnCommand(1015);
         QVERIFY(!dialog.Comm().IsOpen());
-        QCOMPARE(dialog.Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1015)->text(), QStringLiteral("Open"));
 
         // With an empty character time-out the texts stay in the old language.
         window.Edit(1087)->clear();
-        dialog.Item<QRadioButton>(1097)->click();
+        View(dialog).Item<QRadioButton>(1097)->click();
         QCOMPARE(window.messages, QStringList{"Please enter a positive integer."});
         QCOMPARE(dialog.m_nLanguage, 1);
-        QCOMPARE(dialog.Item<QPushButton>(1003)->text(), QStringLiteral("Send"));
+        QCOMPARE(View(dialog).Item<QPushButton>(1003)->text(), QStringLiteral("Send"));
     }
 
     void languageFromSettings_data()
@@ -420,7 +422,7 @@ private slots:
         settings.replace(settings.find("szLanguage=EN"), 13, stored.toStdString());
         StartedWindow window(settings);
         MainDialog& dialog = *window.dialog;
-        QCOMPARE(dialog.Item<QRadioButton>(1098)->isChecked(), english);
+        QCOMPARE(View(dialog).Item<QRadioButton>(1098)->isChecked(), english);
         const char* expected[][2] = {
             {"发送", "Send"},           {"串口设置", "COM"},        {"串口号:", "Port:"},
             {"波特率:", "Baudrate:"},   {"字符超时:", "Timeout:"},  {"打开", "Open"},
@@ -430,7 +432,7 @@ private slots:
         const int ids[] = {1012, 1096, 1092, 1093, 1094, 1015, 1095, 1062,
                            1091, 1057, 1059, 1090, 1014, 1056, 1089};
         auto text = [&](int id) {
-            QWidget* control = dialog.GetDlgItem(id);
+            QWidget* control = View(dialog).GetDlgItem(id);
             if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
             if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
             return qobject_cast<QGroupBox*>(control)->title();
@@ -438,10 +440,10 @@ private slots:
         for (int i = 0; i < 15; ++i)
             QCOMPARE(text(ids[i]), QString::fromUtf8(expected[i][english ? 1 : 0]));
         // Clicking the other language changes every label, and close keeps it.
-        dialog.Item<QRadioButton>(english ? 1097 : 1098)->click();
+        View(dialog).Item<QRadioButton>(english ? 1097 : 1098)->click();
         for (int i = 0; i < 15; ++i)
             QCOMPARE(text(ids[i]), QString::fromUtf8(expected[i][english ? 0 : 1]));
-        dialog.reject();
+        View(dialog).reject();
         QVERIFY(window.folder.Read(kSettingsFileName)
                     .find(english ? "szLanguage=CN" : "szLanguage=EN") != std::string::npos);
     }
@@ -450,38 +452,39 @@ private slots:
     {
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        const int pitch = dialog.GetDlgItem(1026)->height() + 4;
-        const QRect loop = dialog.GetDlgItem(1014)->geometry();
-        const int tabHeight = dialog.GetDlgItem(1061)->height();
-        const int frameHeight = dialog.GetDlgItem(1057)->height();
-        const int height = dialog.height();
+        const int pitch = View(dialog).GetDlgItem(1026)->height() + 4;
+        const QRect loop = View(dialog).GetDlgItem(1014)->geometry();
+        const int tabHeight = View(dialog).GetDlgItem(1061)->height();
+        const int frameHeight = View(dialog).GetDlgItem(1057)->height();
+        const int height = View(dialog).height();
         window.Edit(1035)->setText(QStringLiteral("0A0B"));
         window.Edit(1045)->setText(QStringLiteral("77"));
-        dialog.Item<QCheckBox>(1055)->setChecked(true);
+        View(dialog).Item<QCheckBox>(1055)->setChecked(true);
 
-        QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1013), Qt::LeftButton);
         QCOMPARE(dialog.m_nRowCount, 9);
-        QCOMPARE(dialog.GetDlgItem(1014)->geometry(), loop.translated(0, -pitch));
-        QCOMPARE(dialog.GetDlgItem(1061)->height(), tabHeight - pitch);
-        QCOMPARE(dialog.GetDlgItem(1057)->height(), frameHeight - pitch);
-        QCOMPARE(dialog.height(), height - pitch);
-        QVERIFY(dialog.GetDlgItem(1001)->isEnabled());
-        QVERIFY(dialog.GetDlgItem(1035)->isHidden() && dialog.GetDlgItem(1055)->isHidden());
+        QCOMPARE(View(dialog).GetDlgItem(1014)->geometry(), loop.translated(0, -pitch));
+        QCOMPARE(View(dialog).GetDlgItem(1061)->height(), tabHeight - pitch);
+        QCOMPARE(View(dialog).GetDlgItem(1057)->height(), frameHeight - pitch);
+        QCOMPARE(View(dialog).height(), height - pitch);
+        QVERIFY(View(dialog).GetDlgItem(1001)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1035)->isHidden() &&
+                View(dialog).GetDlgItem(1055)->isHidden());
         for (int i = 0; i < 8; ++i)
-            QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+            QTest::mouseClick(View(dialog).GetDlgItem(1013), Qt::LeftButton);
         QCOMPARE(dialog.m_nRowCount, 1);
-        QVERIFY(!dialog.GetDlgItem(1013)->isEnabled());
-        QTest::mouseClick(dialog.GetDlgItem(1013), Qt::LeftButton);
+        QVERIFY(!View(dialog).GetDlgItem(1013)->isEnabled());
+        QTest::mouseClick(View(dialog).GetDlgItem(1013), Qt::LeftButton);
         QCOMPARE(dialog.m_nRowCount, 1);
-        QCOMPARE(dialog.height(), 590);
+        QCOMPARE(View(dialog).height(), 590);
         for (int i = 0; i < 9; ++i)
-            QTest::mouseClick(dialog.GetDlgItem(1001), Qt::LeftButton);
+            QTest::mouseClick(View(dialog).GetDlgItem(1001), Qt::LeftButton);
         QCOMPARE(dialog.m_nRowCount, 10);
-        QVERIFY(!dialog.GetDlgItem(1001)->isEnabled());
+        QVERIFY(!View(dialog).GetDlgItem(1001)->isEnabled());
         QCOMPARE(window.Edit(1035)->text(), QStringLiteral("0A0B"));
         QCOMPARE(window.Edit(1045)->text(), QStringLiteral("77"));
-        QVERIFY(dialog.Item<QCheckBox>(1055)->isChecked());
-        QVERIFY(dialog.GetDlgItem(1035)->isVisible());
+        QVERIFY(View(dialog).Item<QCheckBox>(1055)->isChecked());
+        QVERIFY(View(dialog).GetDlgItem(1035)->isVisible());
     }
 };
 

@@ -29,7 +29,7 @@ int PluginLoads()
 
 QString Label(MainDialog& dialog, int id)
 {
-    return dialog.Item<QLabel>(id)->text();
+    return View(dialog).Item<QLabel>(id)->text();
 }
 
 }  // namespace
@@ -42,7 +42,7 @@ private slots:
     {
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        auto* tabs = dialog.Item<QTabWidget>(1061);
+        auto* tabs = View(dialog).Item<QTabWidget>(1061);
         QCOMPARE(tabs->count(), 2);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Direct"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("Bus"));
@@ -51,7 +51,7 @@ private slots:
         QCOMPARE(Label(dialog, 1063), QStringLiteral("Reader A"));
         QCOMPARE(Label(dialog, 1064), QStringLiteral("Reader B"));
         QCOMPARE(Label(dialog, 1065), QString());
-        QVERIFY(!dialog.GetDlgItem(1016)->isEnabled());
+        QVERIFY(!View(dialog).GetDlgItem(1016)->isEnabled());
         QVERIFY(dialog.Engine().GetProtocolApi().IsBound());
         QVERIFY(window.messages.isEmpty());
         QVERIFY(!dialog.QuitRequested());
@@ -59,7 +59,7 @@ private slots:
         tabs->setCurrentIndex(1);
         QCOMPARE(Label(dialog, 1063), QStringLiteral("Reader C"));
         QCOMPARE(Label(dialog, 1064), QString());
-        QVERIFY(dialog.GetDlgItem(1016)->isEnabled());
+        QVERIFY(View(dialog).GetDlgItem(1016)->isEnabled());
         QCOMPARE(dialog.m_nAddrLen, 1);
     }
 
@@ -97,7 +97,7 @@ private slots:
         QFETCH(bool, enabled);
         QFETCH(QString, typed);
         StartedWindow window(CatalogueOf({"Corvane.dll"}, addrLen));
-        auto* address = static_cast<HexEdit*>(window.dialog->GetDlgItem(1020));
+        auto* address = static_cast<HexEdit*>(View(*window.dialog).GetDlgItem(1020));
         QCOMPARE(address->isEnabled(), enabled);
         address->setEnabled(true);
         QTest::keyClicks(address, "0102030405");
@@ -112,7 +112,7 @@ private slots:
     {
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        auto* tabs = dialog.Item<QTabWidget>(1061);
+        auto* tabs = View(dialog).Item<QTabWidget>(1061);
         window.Edit(1026)->setText(QStringLiteral("0102"));
         window.Edit(1035)->setText(QStringLiteral("AABB"));
         tabs->setCurrentIndex(1);
@@ -136,18 +136,18 @@ private slots:
         MainDialog& dialog = *window.dialog;
         window.Edit(1026)->setText(QStringLiteral("0102"));
         window.Edit(1038)->setText(QStringLiteral("abc"));
-        dialog.Item<QTabWidget>(1061)->setCurrentIndex(1);
+        View(dialog).Item<QTabWidget>(1061)->setCurrentIndex(1);
         QCOMPARE(window.messages, QStringList{"Please enter a positive integer."});
         QCOMPARE(dialog.m_protocols[0]->szCmd[0], std::string("0102"));
         window.Edit(1027)->setText(QStringLiteral("0A0B"));
-        dialog.reject();
+        View(dialog).reject();
         QVERIFY(window.folder.Read(kHistoryFileName).find("CMD1=0A0B") != std::string::npos);
     }
 
     void samePluginFileIsReloadedAtEverySwitch()
     {
         StartedWindow window(CatalogueOf({"PassThrough.dll", "PassThrough.dll"}));
-        auto* tabs = window.dialog->Item<QTabWidget>(1061);
+        auto* tabs = View(*window.dialog).Item<QTabWidget>(1061);
         const int loads = PluginLoads();
         tabs->setCurrentIndex(1);
         tabs->setCurrentIndex(0);
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(window.messages.last(), QStringLiteral("Protocol library load error!"));
         dialog.Engine().SetCurrentPort(nullptr);
         // The quit closes the window, which still saves the history and language.
-        QTRY_VERIFY(!dialog.isVisible());
+        QTRY_VERIFY(!View(dialog).isVisible());
         QVERIFY(window.folder.Read(kHistoryFileName).find("CMD0=01") != std::string::npos);
         QVERIFY(window.folder.Read(kSettingsFileName).find("szLanguage=CN") != std::string::npos);
     }
@@ -200,9 +200,9 @@ private slots:
         settings.replace(settings.rfind("szDllName"), 9, "x");
         StartedWindow window(settings);
         QCOMPARE(window.messages, QStringList{"Vemra_Test.ini error!"});
-        QCOMPARE(window.dialog->Item<QTabWidget>(1061)->count(), 1);
+        QCOMPARE(View(*window.dialog).Item<QTabWidget>(1061)->count(), 1);
         QVERIFY(window.dialog->Engine().GetProtocolApi().IsBound());
-        QTRY_VERIFY(!window.dialog->isVisible());
+        QTRY_VERIFY(!View(*window.dialog).isVisible());
         QVERIFY(window.folder.Exists(kHistoryFileName));
     }
 
@@ -210,9 +210,9 @@ private slots:
     {
         StartedWindow window("");
         QCOMPARE(window.messages, QStringList{"Vemra_Test.ini error!"});
-        QCOMPARE(window.dialog->Item<QTabWidget>(1061)->count(), 0);
+        QCOMPARE(View(*window.dialog).Item<QTabWidget>(1061)->count(), 0);
         QCOMPARE(window.dialog->m_pCurProtocol, nullptr);
-        QTRY_VERIFY(!window.dialog->isVisible());
+        QTRY_VERIFY(!View(*window.dialog).isVisible());
         QVERIFY(!window.folder.Exists(kHistoryFileName));
         QCOMPARE(window.folder.Read(kSettingsFileName), std::string("[Setting]\nszLanguage=CN\n"));
     }
@@ -221,12 +221,12 @@ private slots:
     {
         StartedWindow window(kTwoProtocols, "[szProtocolName0]\nCMD0=0102\nCMD4=0304\n");
         MainDialog& dialog = *window.dialog;
-        QVERIFY(dialog.Item<QRadioButton>(1098)->isChecked());
+        QVERIFY(View(dialog).Item<QRadioButton>(1098)->isChecked());
         QCOMPARE(window.Edit(1030)->text(), QStringLiteral("0304"));
         window.Edit(1027)->setText(QStringLiteral("  a1 b2"));
-        dialog.Item<QRadioButton>(1097)->setChecked(true);
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        QVERIFY(!dialog.isVisible());
+        View(dialog).Item<QRadioButton>(1097)->setChecked(true);
+        QTest::keyClick(&View(dialog), Qt::Key_Escape);
+        QVERIFY(!View(dialog).isVisible());
         std::string history =
             "[szProtocolName0]\nCMD0=0102\nCMD4=0304\nCMD1=  a1 b2\nCMD2=\nCMD3=\n";
         for (int j = 5; j < 10; ++j)
@@ -252,12 +252,12 @@ private slots:
         QFETCH(QString, status);
         StartedWindow window(CatalogueOf({"Corvane.dll", dllName.toStdString()}));
         MainDialog& dialog = *window.dialog;
-        dialog.Item<QTabWidget>(1061)->setCurrentIndex(1);
+        View(dialog).Item<QTabWidget>(1061)->setCurrentIndex(1);
         FakePort port;
         port.reply = {0x6A, 0x82};
         dialog.Engine().SetCurrentPort(&port);
         window.Edit(1026)->setText(QStringLiteral("00B0"));
-        QTest::mouseClick(dialog.GetDlgItem(1003), Qt::LeftButton);
+        QTest::mouseClick(View(dialog).GetDlgItem(1003), Qt::LeftButton);
         dialog.Engine().SetCurrentPort(nullptr);
         const QStringList lines = window.LogText().split('\n');
         QCOMPARE(lines.size(), 4);

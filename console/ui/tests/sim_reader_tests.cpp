@@ -46,15 +46,16 @@ private slots:
         QStringList messages;
         {
             MainDialog dialog;
-            dialog.SetMessageHandler([&](const QString& text) { messages << text; });
+            dialog.SetMessageHandler(
+                [&](const std::string& text) { messages << QString::fromStdString(text); });
             dialog.Create();
-            QVERIFY(
-                dialog.Item<QComboBox>(1058)->currentText().startsWith(QStringLiteral("COM201 (")));
-            auto* log = dialog.Item<QPlainTextEdit>(1000);
+            QVERIFY(View(dialog).Item<QComboBox>(1058)->currentText().startsWith(
+                QStringLiteral("COM201 (")));
+            auto* log = View(dialog).Item<QPlainTextEdit>(1000);
             for (int round = 0; round < 2; ++round) {  // the reader takes a reopened port too
                 dialog.OnCommand(1015);
                 QVERIFY(dialog.Comm().IsOpen());
-                dialog.Item<QLineEdit>(1026)->setText(QStringLiteral("00 A4 04 00"));
+                View(dialog).Item<QLineEdit>(1026)->setText(QStringLiteral("00 A4 04 00"));
                 dialog.OnCommand(1003);
                 QVERIFY2(log->toPlainText().contains(QStringLiteral("  IN│ SUCCESS│")),
                          qPrintable(log->toPlainText()));
@@ -66,8 +67,8 @@ private slots:
             // The reader vanishes in the middle of a loop: the loop goes on,
             // logs what happens, and stops as usual.
             dialog.OnCommand(1015);
-            dialog.Item<QCheckBox>(1046)->setChecked(true);
-            dialog.Item<QLineEdit>(1036)->setText(QStringLiteral("20"));
+            View(dialog).Item<QCheckBox>(1046)->setChecked(true);
+            View(dialog).Item<QLineEdit>(1036)->setText(QStringLiteral("20"));
             dialog.OnCommand(1014);
             QTRY_VERIFY(log->toPlainText().contains(QStringLiteral("SUCCESS│use")));
             reader.process.kill();

@@ -11,6 +11,7 @@
 #include "main_dialog.h"
 #include "program_folder.h"
 #include "test_reader.h"
+#include "window_view.h"
 
 // The example catalogue in Chinese.
 inline std::string ChineseCatalogue()
@@ -30,16 +31,17 @@ struct StartedWindow {
         if (!settings.empty()) folder.Write(kSettingsFileName, settings);
         if (!history.empty()) folder.Write(kHistoryFileName, history);
         dialog = std::make_unique<MainDialog>();
-        dialog->SetMessageHandler([this](const QString& text) { messages << text; });
+        dialog->SetMessageHandler(
+            [this](const std::string& text) { messages << QString::fromStdString(text); });
         dialog->Create();
     }
-    QLineEdit* Edit(int id) { return dialog->Item<QLineEdit>(id); }
-    QString LogText() { return dialog->Item<QPlainTextEdit>(1000)->toPlainText(); }
+    QLineEdit* Edit(int id) { return View(*dialog).Item<QLineEdit>(id); }
+    QString LogText() { return View(*dialog).Item<QPlainTextEdit>(1000)->toPlainText(); }
 
     // Opens the test reader's port from the window.
     bool OpenReaderPort()
     {
-        dialog->Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+        View(*dialog).Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
         dialog->OnCommand(1015);
         return dialog->Comm().IsOpen() != 0;
     }

@@ -13,6 +13,7 @@
 #include "main_dialog.h"
 #include "test_reader.h"
 #include "window_fonts.h"
+#include "window_view.h"
 
 int main(int argc, char** argv)
 {
@@ -25,24 +26,25 @@ int main(int argc, char** argv)
     reader.SetSilentFor(0x00);
     MainDialog dialog;
     dialog.SetMessageHandler(
-        [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+        [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     dialog.Create();
-    if (argc > 3 && std::strcmp(argv[3], "en") == 0) dialog.Item<QRadioButton>(1098)->click();
+    if (argc > 3 && std::strcmp(argv[3], "en") == 0) View(dialog).Item<QRadioButton>(1098)->click();
     const int rows = argc > 2 ? std::atoi(argv[2]) : MainDialog::kRows;
     while (dialog.m_nRowCount > rows && dialog.m_nRowCount > 1)
         dialog.OnRemoveRow();
 
-    dialog.Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
+    View(dialog).Item<QComboBox>(1058)->setEditText(QStringLiteral("COM200"));
     dialog.OnCommand(1015);
     const char* commands[] = {"80 A4 04 00 02 3F 00", "80 CA 9F 7F 00", "00 B0 00 00 10"};
     for (int row = 0; row < 3; ++row)
-        dialog.Item<QLineEdit>(MainDialog::CommandId(row))
+        View(dialog)
+            .Item<QLineEdit>(MainDialog::CommandId(row))
             ->setText(QString::fromLatin1(commands[row]));
-    dialog.Item<QLineEdit>(MainDialog::TimeoutId(1))->setText(QStringLiteral("300"));
+    View(dialog).Item<QLineEdit>(MainDialog::TimeoutId(1))->setText(QStringLiteral("300"));
     for (int row : {0, 1, 2})
         dialog.OnSend(row);
     QApplication::processEvents();
-    const bool saved = dialog.grab().save(QString::fromLocal8Bit(argv[1]));
+    const bool saved = View(dialog).grab().save(QString::fromLocal8Bit(argv[1]));
     dialog.OnCommand(1015);
     return saved ? 0 : 1;
 }

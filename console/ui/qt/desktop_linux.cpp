@@ -3,7 +3,7 @@
 #include <QStandardPaths>
 #include <QWidget>
 
-#include "platform_shell.h"
+#include "desktop.h"
 
 void StartCalculator()
 {
@@ -15,26 +15,23 @@ void StartCalculator()
     }
 }
 
-void InstallWindowMenu(QWidget& window, const QString& aboutText,
-                       const std::vector<ShellMenuEntry>& entries,
+void InstallWindowMenu(QWidget& window, const std::vector<MenuEntry>& entries,
                        std::function<void(int command)> onCommand)
 {
-    if (aboutText.isEmpty() && entries.empty()) return;
+    if (entries.empty()) return;
     window.setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(&window, &QWidget::customContextMenuRequested, &window,
-                     [&window, aboutText, entries, onCommand](const QPoint& at) {
+                     [&window, entries, onCommand](const QPoint& at) {
                          QMenu menu(&window);
-                         if (!aboutText.isEmpty()) {
-                             QObject::connect(menu.addAction(aboutText), &QAction::triggered,
-                                              [onCommand] { onCommand(16); });
-                         }
-                         for (const ShellMenuEntry& entry : entries) {
-                             if (entry.text.isEmpty()) {
-                                 menu.addSeparator();
+                         for (const MenuEntry& entry : entries) {
+                             if (entry.text.empty()) {
+                                 // a separator between entries, none at either end
+                                 if (!menu.isEmpty()) menu.addSeparator();
                                  continue;
                              }
                              const int command = entry.command;
-                             QObject::connect(menu.addAction(entry.text), &QAction::triggered,
+                             QObject::connect(menu.addAction(QString::fromStdString(entry.text)),
+                                              &QAction::triggered,
                                               [onCommand, command] { onCommand(command); });
                          }
                          menu.exec(window.mapToGlobal(at));

@@ -19,6 +19,8 @@ public:
     void SetLimit(std::size_t limit) { m_nLimit = limit; }
     std::size_t Limit() const { return m_nLimit; }
 
+    QPlainTextEdit& Edit() const { return m_edit; }
+
 private:
     QPlainTextEdit& m_edit;
     std::size_t m_nLimit = 30000;  // an edit's limit until the window sets its own

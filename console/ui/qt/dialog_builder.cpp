@@ -62,7 +62,13 @@ QWidget* MakeWidget(const DialogItem& item, QWidget& parent)
         }
         case ControlKind::kPushButton:
         case ControlKind::kDefPushButton:
-        case ControlKind::kFlatPushButton: return new QPushButton(text, &parent);
+        case ControlKind::kFlatPushButton: {
+            // No button is the dialog's default: Enter outside a button is the
+            // dialog's OK command, whatever has the focus.
+            auto* button = new QPushButton(text, &parent);
+            button->setAutoDefault(false);
+            return button;
+        }
         case ControlKind::kRadioButton: return new QRadioButton(text, &parent);
         case ControlKind::kCheckBox: return new QCheckBox(text, &parent);
         case ControlKind::kTabControl: {
