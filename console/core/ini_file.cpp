@@ -214,6 +214,10 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     }
     if (const auto at = FindKey(*header, keyText)) {
         Line& line = m_lines[*at];
+        const std::string_view stored = SplitKeyLine(line.stored)->value;
+        // A value that reads the same is left as it is stored: its quotes, and
+        // bytes that do not read as text, stay.
+        if (Decode(Unquote(stored)) == value) return;
         // the key keeps its own spelling
         line = MakeLine(std::string(SplitKeyLine(line.stored)->key) + "=" + newValue,
                         std::move(line.end));

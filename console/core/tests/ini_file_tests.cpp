@@ -111,6 +111,8 @@ TEST(IniWrite, ChangesOneLineAndKeepsTheRest)
         {"section appended to a CR LF file", "[a]\r\nx=1\r\n", "b", "CMD0", "1",
          "[a]\r\nx=1\r\n[b]\r\nCMD0=1\r\n"},
         {"empty value written as KEY=", "[b]\nCMD0=0102\n", "b", "CMD0", "", "[b]\nCMD0=\n"},
+        {"a value that reads the same stays as stored", "[b]\nCMD0 = \"0102\" \n", "b", "cmd0",
+         "0102", "[b]\nCMD0 = \"0102\" \n"},
         {"new file: CR LF", "", "szProtocolName0", "CMD0", "0102",
          "[szProtocolName0]\r\nCMD0=0102\r\n"},
         {"CR-only file: the line it changes and the one it adds end in CR", "[a]\rx=1\r[b]\ry=2\r",
@@ -172,6 +174,11 @@ TEST(IniWrite, FilesKeepTheirEncoding)
             EXPECT_EQ(again.Get(c.section, "CMD0"), c.value) << c.name;
         }
     }
+    // GBK bytes that read as no text stay when their row is saved as it was read
+    const std::string unreadable = "[s]\r\nCMD0=\xB6\xFF\r\n";
+    IniDocument document = IniDocument::Parse(unreadable);
+    document.Set("s", "CMD0", *document.Get("s", "CMD0"));
+    EXPECT_EQ(document.Serialize(), unreadable);
 }
 
 TEST(IniWrite, CreatesMissingFilesAndLeavesReadOnlyOnesAlone)
