@@ -14,6 +14,8 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// Blanks, '=' and quotes are below 0x40: in GBK as in UTF-8 they never occur
+// inside a character, so stored bytes can be split and trimmed at them.
 std::string_view Trim(std::string_view text)
 {
     while (!text.empty() && IsBlank(text.front()))
@@ -35,7 +37,8 @@ bool EqualNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-// "[name]" → name; none for other lines.
+// "[name]" → name; none for other lines. Works on UTF-8, where ']' is never part
+// of a character (a GBK character may end in the byte of ']').
 std::optional<std::string_view> SectionName(std::string_view line)
 {
     line = Trim(line);
@@ -65,18 +68,24 @@ std::string_view Unquote(std::string_view value)
     return value;
 }
 
-// The first `max` characters of a UTF-8 text.
-std::string CutToChars(std::string_view text, std::size_t max, std::size_t& chars)
+// The length of the character that starts at `at` in stored text.
+std::size_t StoredCharacterLength(std::string_view stored, std::size_t at, FileEncoding encoding)
 {
-    std::size_t byte = 0;
-    chars = 0;
-    while (byte < text.size() && chars < max) {
-        ++byte;
-        while (byte < text.size() && (static_cast<unsigned char>(text[byte]) & 0xC0) == 0x80)
-            ++byte;
-        ++chars;
+    if (encoding == FileEncoding::kUtf8) return Utf8CharacterLength(stored, at);
+    const auto lead = static_cast<unsigned char>(stored[at]);
+    return lead > 0x80 && lead < 0xFF && at + 1 < stored.size() ? 2 : 1;
+}
+
+// At most `max` bytes of stored text, ending at a character's end.
+std::string_view CutStored(std::string_view stored, std::size_t max, FileEncoding encoding)
+{
+    std::size_t end = 0;
+    while (end < stored.size()) {
+        const std::size_t next = end + StoredCharacterLength(stored, end, encoding);
+        if (next > max) break;
+        end = next;
     }
-    return std::string(text.substr(0, byte));
+    return stored.substr(0, end);
 }
 
 // A file that no one may write, which even an administrator's write must
@@ -96,20 +105,30 @@ bool IsReadOnlyFile(const std::string& path)
 IniDocument IniDocument::Parse(std::string_view bytes)
 {
     IniDocument document;
-    document.m_bGbk = !IsValidUtf8(bytes);
-    if (bytes.empty()) return document;
-    const std::size_t firstEnd = bytes.find('\n');
-    if (firstEnd != std::string_view::npos && firstEnd > 0 && bytes[firstEnd - 1] == '\r')
-        document.m_eol = "\r\n";
-    document.m_bFinalEol = bytes.back() == '\n';
+    document.m_encoding = DetectFileEncoding(bytes);
+    if (bytes.starts_with(kUtf8Bom)) {
+        document.m_bBom = true;
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
+    // A line ends at CR LF, LF or CR alone; the first end found is the one of
+    // the lines the document adds.
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        document.m_lines.emplace_back(line);
-        start = end + 1;
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        std::size_t next = end;
+        if (end == std::string_view::npos)
+            end = next = bytes.size();
+        else
+            next = end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        document.m_lines.push_back(document.MakeLine(std::string(bytes.substr(start, end - start)),
+                                                     std::string(bytes.substr(end, next - end))));
+        start = next;
+    }
+    for (const Line& line : document.m_lines) {
+        if (!line.end.empty()) {
+            document.m_eol = line.end;
+            break;
+        }
     }
     return document;
 }
@@ -123,82 +142,105 @@ IniDocument IniDocument::Load(const std::string& path)
     return Parse(bytes.str());
 }
 
-std::string IniDocument::Decode(std::string_view raw) const
+std::string IniDocument::Decode(std::string_view stored) const
 {
-    return m_bGbk ? GbkToUtf8(raw) : std::string(raw);
+    return m_encoding == FileEncoding::kGbk ? GbkToUtf8(stored) : std::string(stored);
+}
+
+std::string IniDocument::Encode(std::string_view text) const
+{
+    return m_encoding == FileEncoding::kGbk ? Utf8ToGbkReplacing(text, "?") : std::string(text);
+}
+
+IniDocument::Line IniDocument::MakeLine(std::string stored, std::string end) const
+{
+    std::string text = Decode(stored);
+    return {std::move(stored), std::move(text), std::move(end)};
 }
 
 std::optional<std::size_t> IniDocument::FindSection(std::string_view section) const
 {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const auto name = SectionName(m_lines[i]);
-        if (name && EqualNoCase(m_bGbk ? Decode(*name) : std::string(*name), Trim(section)))
-            return i;
+        const auto name = SectionName(m_lines[i].text);
+        if (name && EqualNoCase(*name, Trim(section))) return i;
     }
     return std::nullopt;
+}
+
+std::optional<std::size_t> IniDocument::FindKey(std::size_t header, std::string_view key) const
+{
+    for (std::size_t i = header + 1; i < m_lines.size() && !SectionName(m_lines[i].text); ++i) {
+        const auto entry = SplitKeyLine(m_lines[i].text);
+        if (entry && EqualNoCase(entry->key, Trim(key))) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> IniDocument::GetStored(std::string_view section,
+                                                  std::string_view key) const
+{
+    const auto header = FindSection(section);
+    if (!header) return std::nullopt;
+    const auto at = FindKey(*header, key);
+    if (!at) return std::nullopt;
+    return std::string(Unquote(SplitKeyLine(m_lines[*at].stored)->value));
 }
 
 std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const
 {
-    const auto header = FindSection(section);
-    if (!header) return std::nullopt;
-    for (std::size_t i = *header + 1; i < m_lines.size() && !SectionName(m_lines[i]); ++i) {
-        const auto entry = SplitKeyLine(m_lines[i]);
-        if (entry && EqualNoCase(Decode(entry->key), Trim(key)))
-            return Decode(Unquote(entry->value));
-    }
-    return std::nullopt;
+    const auto stored = GetStored(section, key);
+    if (!stored) return std::nullopt;
+    return Decode(*stored);
 }
 
-void IniDocument::ConvertToUtf8()
+void IniDocument::InsertLine(std::size_t at, std::string stored)
 {
-    for (std::string& line : m_lines)
-        line = Decode(line);
-    m_bGbk = false;
+    // the line before it may have been the last one, without an end
+    if (at > 0 && m_lines[at - 1].end.empty()) m_lines[at - 1].end = m_eol;
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
+                   MakeLine(std::move(stored), m_eol));
 }
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value)
 {
     const std::string keyText(Trim(key));
-    const std::string sectionText(Trim(section));
-    // A GBK file takes the new text in GBK, or becomes UTF-8 when it has no GBK form.
-    if (m_bGbk && !Utf8ToGbk(sectionText + keyText + std::string(value))) ConvertToUtf8();
-    auto encode = [this](std::string_view text) {
-        return m_bGbk ? Utf8ToGbk(text).value_or(std::string()) : std::string(text);
-    };
-    const std::string newValue = encode(value);
+    const std::string newValue = Encode(value);
 
-    const auto header = FindSection(sectionText);
+    const auto header = FindSection(section);
     if (!header) {
-        if (!m_lines.empty() && !Trim(m_lines.back()).empty()) m_lines.emplace_back();
-        m_lines.push_back("[" + encode(sectionText) + "]");
-        m_lines.push_back(encode(keyText) + "=" + newValue);
-        m_bFinalEol = true;
+        InsertLine(m_lines.size(), "[" + Encode(Trim(section)) + "]");
+        InsertLine(m_lines.size(), Encode(keyText) + "=" + newValue);
+        return;
+    }
+    if (const auto at = FindKey(*header, keyText)) {
+        Line& line = m_lines[*at];
+        const std::string_view stored = SplitKeyLine(line.stored)->value;
+        // A value that reads the same is left as it is stored: its quotes, and
+        // bytes that do not read as text, stay.
+        if (Decode(Unquote(stored)) == value) return;
+        // the key keeps its own spelling
+        line = MakeLine(std::string(SplitKeyLine(line.stored)->key) + "=" + newValue,
+                        std::move(line.end));
         return;
     }
     std::size_t lastContent = *header;
-    for (std::size_t i = *header + 1; i < m_lines.size() && !SectionName(m_lines[i]); ++i) {
-        const auto entry = SplitKeyLine(m_lines[i]);
-        if (entry && EqualNoCase(Decode(entry->key), keyText)) {
-            m_lines[i] = std::string(entry->key) + "=" + newValue;
-            return;
-        }
-        if (!Trim(m_lines[i]).empty()) lastContent = i;
+    for (std::size_t i = *header + 1; i < m_lines.size() && !SectionName(m_lines[i].text); ++i) {
+        if (!Trim(m_lines[i].text).empty()) lastContent = i;
     }
-    const std::size_t at = lastContent + 1;
-    if (at == m_lines.size()) m_bFinalEol = true;
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
-                   encode(keyText) + "=" + newValue);
+    InsertLine(lastContent + 1, Encode(keyText) + "=" + newValue);
 }
 
 std::string IniDocument::Serialize() const
 {
     std::string out;
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        out += m_lines[i];
-        if (i + 1 < m_lines.size() || m_bFinalEol) out += m_eol;
-    }
-    return out;
+    for (const Line& line : m_lines)
+        out += line.stored + line.end;
+    // A UTF-8 file that a change leaves looking like GBK (its Chinese all gone,
+    // Latin letters left) is marked, so that it is still read as UTF-8.
+    const bool marked =
+        m_bBom || (m_encoding == FileEncoding::kUtf8 &&
+                   DetectFileEncoding(out) != FileEncoding::kUtf8 && HasNonAsciiBytes(out));
+    return marked ? std::string(kUtf8Bom) + out : out;
 }
 
 bool IniDocument::Save(const std::string& path) const
@@ -222,10 +264,11 @@ std::optional<IniDocument> IniDocument::LoadForWrite(const std::string& path)
 int ReadIniValue(const IniDocument& document, std::string_view section, std::string_view key,
                  std::string& value)
 {
-    const auto found = document.Get(section, key);
-    std::size_t chars = 0;
-    value = found ? CutToChars(*found, kIniValueMax, chars) : std::string();
-    return static_cast<int>(chars);
+    const auto stored = document.GetStored(section, key);
+    const std::string_view cut =
+        stored ? CutStored(*stored, kIniValueMax, document.Encoding()) : std::string_view();
+    value = document.Decode(cut);
+    return static_cast<int>(cut.size());
 }
 
 int ReadIniValue(const std::string& path, std::string_view section, std::string_view key,

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "quillard/text_encoding.h"
+
 namespace {
 
 std::string WithoutBlanks(std::string_view text)
@@ -21,11 +23,16 @@ RowParseResult ParseRowTexts(std::string_view address, std::string_view command,
 {
     std::string addr;
     if (addrLen > 0) {
-        addr = WithoutBlanks(address);
+        const auto addressGbk = Utf8ToGbk(address);
+        if (!addressGbk) return RowParseResult::kAddressNotGbk;
+        addr = WithoutBlanks(*addressGbk);
         if (addr.size() % 2 != 0 || addr.size() / 2 != static_cast<std::size_t>(addrLen))
             return RowParseResult::kAddressLength;
     }
-    std::string cmd = WithoutBlanks(command);
+    const auto commandGbk = Utf8ToGbk(command);
+    if (!commandGbk) return RowParseResult::kCommandNotGbk;
+    // a blank is never part of a GBK character: removing its bytes removes blanks
+    std::string cmd = WithoutBlanks(*commandGbk);
     if (cmd.size() % 2 != 0 && hexMode) return RowParseResult::kOddCommand;
     if (cmd.empty()) return RowParseResult::kEmptyCommand;
     if (addr.size() + cmd.size() > kMaxCommandText) return RowParseResult::kTooLong;
@@ -35,7 +42,9 @@ RowParseResult ParseRowTexts(std::string_view address, std::string_view command,
 
 RowField FaultyField(RowParseResult result)
 {
-    return result == RowParseResult::kAddressLength ? RowField::kAddress : RowField::kCommand;
+    return result == RowParseResult::kAddressLength || result == RowParseResult::kAddressNotGbk
+               ? RowField::kAddress
+               : RowField::kCommand;
 }
 
 std::string RowParseMessage(RowParseResult result, int addrLen, int language)
@@ -64,6 +73,14 @@ std::string RowParseMessage(RowParseResult result, int addrLen, int language)
                                   : "命令过长, 地址和命令合计最多%zu个有效字符, 请检查输入!",
                           kMaxCommandText);
             break;
+        case RowParseResult::kAddressNotGbk:
+            return english
+                       ? "The address holds characters that have no GBK form, Please Check input!"
+                       : "地址中有无法以GBK表示的字符, 请检查输入!";
+        case RowParseResult::kCommandNotGbk:
+            return english
+                       ? "The command holds characters that have no GBK form, Please Check input!"
+                       : "命令中有无法以GBK表示的字符, 请检查输入!";
     }
     return text;
 }

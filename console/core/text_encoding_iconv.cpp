@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "quillard/text_encoding.h"
+#include "gbk_conversion.h"
 
 namespace {
 
@@ -48,13 +48,13 @@ private:
 
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk)
+std::string ConvertGbkToUtf8(std::string_view gbk)
 {
     thread_local Converter converter("UTF-8", "GBK");  // opened once per thread
     return converter.Convert(gbk, "\xEF\xBF\xBD").value_or(std::string());
 }
 
-std::optional<std::string> Utf8ToGbk(std::string_view utf8)
+std::optional<std::string> ConvertUtf8ToGbk(std::string_view utf8)
 {
     thread_local Converter converter("GBK", "UTF-8");
     return converter.Convert(utf8, nullptr);

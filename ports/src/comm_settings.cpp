@@ -1,7 +1,13 @@
-// The line-setting text in the Windows mode syntax: "9600,n,8,1" (fields may be
-// left off from the right; blanks around them are allowed) or
-// "baud=9600 parity=n data=8 stop=1", either optionally after "COMn:".
-// Fields that are not given keep their values in the state.
+// The line-setting text in the Windows mode syntax, read as BuildCommDCBA reads
+// it for the four values the port uses:
+// - "9600,n,8,1", blanks around the fields allowed, optionally followed by a
+//   flow-control field (x, p or nothing), which is accepted and not used; the
+//   rates 11, 15, 30, 60, 12, 24, 48, 96 and 19 stand for 110 ... 19200. Fields
+//   left off from the right keep their values in the state.
+// - "baud=9600 parity=n data=8 stop=1" with keys in any order and case; a key
+//   not given keeps its value in the state, except stop bits: without "stop="
+//   they are 1 (2 when "baud=110" is given).
+// Either may follow "COMn:" or "COMn", with blanks before and after the colon.
 #include <cctype>
 #include <cstdint>
 #include <iterator>
@@ -43,11 +49,18 @@ std::optional<std::uint32_t> ParseNumber(std::string_view text)
     return value;
 }
 
-// A rate, or one of the two-digit abbreviations of the mode command (96 = 9600).
-std::optional<std::uint32_t> ParseBaud(std::string_view text)
+std::optional<std::uint32_t> ParseRate(std::string_view text)
 {
     const auto value = ParseNumber(text);
     if (!value || *value == 0) return std::nullopt;
+    return value;
+}
+
+// A rate, or one of the two-digit abbreviations of the mode command (96 = 9600).
+std::optional<std::uint32_t> ParseBaud(std::string_view text)
+{
+    const auto value = ParseRate(text);
+    if (!value) return std::nullopt;
     switch (*value) {
         case 11: return 110;
         case 15: return 150;
@@ -114,13 +127,23 @@ bool SetField(std::string_view value, CommState& state)
     return parsed.has_value();
 }
 
-// The four fields, in the order of the comma form, with their keys.
-struct LineField {
-    std::string_view key;
-    bool (*set)(std::string_view value, CommState& state);
+using FieldSetter = bool (*)(std::string_view value, CommState& state);
+
+// The four fields in the order of the comma form.
+constexpr FieldSetter kCommaFields[] = {
+    SetField<ParseBaud, &CommState::BaudRate>,
+    SetField<ParseParity, &CommState::Parity>,
+    SetField<ParseDataBits, &CommState::ByteSize>,
+    SetField<ParseStopBits, &CommState::StopBits>,
 };
-constexpr LineField kLineFields[] = {
-    {"baud", SetField<ParseBaud, &CommState::BaudRate>},
+
+// The keys of the four fields; the key form takes the rate as written.
+struct KeyedField {
+    std::string_view key;
+    FieldSetter set;
+};
+constexpr KeyedField kKeyedFields[] = {
+    {"baud", SetField<ParseRate, &CommState::BaudRate>},
     {"parity", SetField<ParseParity, &CommState::Parity>},
     {"data", SetField<ParseDataBits, &CommState::ByteSize>},
     {"stop", SetField<ParseStopBits, &CommState::StopBits>},
@@ -128,48 +151,67 @@ constexpr LineField kLineFields[] = {
 
 bool SetKeyedField(std::string_view key, std::string_view value, CommState& state)
 {
-    for (const LineField& field : kLineFields)
+    for (const KeyedField& field : kKeyedFields)
         if (EqualsNoCase(key, field.key)) return field.set(value, state);
     return IsOtherModeKey(key, value);
 }
 
 bool ParseKeyForm(std::string_view text, CommState& state)
 {
+    bool baudGiven = false, stopGiven = false;
     while (!(text = Trim(text)).empty()) {
         const std::size_t end = text.find_first_of(" \t");
         const std::string_view token = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end);
         const std::size_t equals = token.find('=');
-        if (equals == std::string_view::npos ||
-            !SetKeyedField(token.substr(0, equals), token.substr(equals + 1), state))
-            return false;
+        if (equals == std::string_view::npos) return false;
+        const std::string_view key = token.substr(0, equals);
+        if (!SetKeyedField(key, token.substr(equals + 1), state)) return false;
+        baudGiven = baudGiven || EqualsNoCase(key, "baud");
+        stopGiven = stopGiven || EqualsNoCase(key, "stop");
     }
+    // Stop bits always get a value, as the mode command gives them.
+    if (!stopGiven)
+        state.StopBits = baudGiven && state.BaudRate == 110 ? kTwoStopBits : kOneStopBit;
     return true;
+}
+
+// The field after the stop bits: x (XON/XOFF), p (hardware handshake) or
+// nothing. It names flow control, which this library leaves to the device.
+bool IsFlowControlField(std::string_view field)
+{
+    return field.empty() || EqualsNoCase(field, "x") || EqualsNoCase(field, "p");
 }
 
 // The baud rate is required; the fields after it may be left off.
 bool ParseCommaForm(std::string_view text, CommState& state)
 {
-    std::size_t index = 0;
-    for (;; ++index) {
+    for (std::size_t index = 0;; ++index) {
         const std::size_t comma = text.find(',');
-        if (index >= std::size(kLineFields) ||
-            !kLineFields[index].set(Trim(text.substr(0, comma)), state))
-            return false;
+        const std::string_view field = Trim(text.substr(0, comma));
+        const bool ok = index < std::size(kCommaFields)
+                            ? kCommaFields[index](field, state)
+                            : index == std::size(kCommaFields) && IsFlowControlField(field);
+        if (!ok) return false;
         if (comma == std::string_view::npos) return true;
         text.remove_prefix(comma + 1);
     }
 }
 
-// Drops a leading "COMn:" device name.
-std::string_view SkipDeviceName(std::string_view text)
+// The text after a leading "COMn:" device name ("COMn", a blank or a colon,
+// blanks on both sides of the colon); none for a device name that is not
+// well-formed ("COM0:", "COM:", "COM1x").
+std::optional<std::string_view> SkipDeviceName(std::string_view text)
 {
-    if (text.size() >= 3 && EqualsNoCase(text.substr(0, 3), "com")) {
-        std::size_t i = 3;
-        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
-            ++i;
-        if (i > 3 && i < text.size() && text[i] == ':') return text.substr(i + 1);
-    }
+    if (text.size() < 3 || !EqualsNoCase(text.substr(0, 3), "com")) return text;
+    std::size_t i = 3;
+    if (i == text.size() || text[i] < '1' || text[i] > '9') return std::nullopt;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i == text.size() || (text[i] != ':' && !std::isspace(static_cast<unsigned char>(text[i]))))
+        return std::nullopt;
+    text = Trim(text.substr(i));
+    if (!text.empty() && text.front() == ':') text.remove_prefix(1);
     return text;
 }
 
@@ -177,7 +219,9 @@ std::string_view SkipDeviceName(std::string_view text)
 
 bool BuildCommState(const char* settings, CommState& state)
 {
-    const std::string_view text = Trim(SkipDeviceName(Trim(settings)));
+    const auto afterName = SkipDeviceName(Trim(settings));
+    if (!afterName) return false;
+    const std::string_view text = Trim(*afterName);
     if (text.empty()) return false;
     CommState parsed = state;
     const bool ok = text.find('=') != std::string_view::npos ? ParseKeyForm(text, parsed)

@@ -19,7 +19,7 @@ bool OwnParserOnly(std::string_view text)
 {
     for (std::string_view own :
          {" 19200 , n , 8 , 1 ", "BAUD=19200 PARITY=N DATA=8 STOP=1 to=off dtr=on rts=hs", "2400",
-          "0,n,8,1", "9600,n,8,1,p", "99999999999,n,8,1"})
+          "0,n,8,1", "99999999999,n,8,1"})
         if (text == own) return kPlatformParser;
     return false;
 }
@@ -59,11 +59,33 @@ TEST(BuildCommState, ReadsLineSettings)
          kOneStopBit},
         // fields left off keep what the state held
         {"2400", 2400, kParityOdd, 6, kTwoStopBits},
+        // a flow-control field after the stop bits is taken and not used
+        {"9600,n,8,1,x", 9600, kParityNone, 8, kOneStopBit},
+        {"9600,n,8,1,p", 9600, kParityNone, 8, kOneStopBit},
+        {"19, e, 7, 1, x", 19200, kParityEven, 7, kOneStopBit},
+        {"96,N,8,1 , X ", 9600, kParityNone, 8, kOneStopBit},
+        {"48,n,8,2,P", 4800, kParityNone, 8, kTwoStopBits},
+        {"9600,n,8,1,", 9600, kParityNone, 8, kOneStopBit},
+        // the device name, with blanks around its colon or a blank for it
+        {"COM3 : 9600,n,8,1", 9600, kParityNone, 8, kOneStopBit},
+        {"com12  :    57600,S,6,2,x", 57600, kParitySpace, 6, kTwoStopBits},
+        {"COM3 19,M,5,1", 19200, kParityMark, 5, kOneStopBit},
+        {"COM3 :to=on stop=1.5", 1234, kParityOdd, 6, kOne5StopBits},
+        // key form: without stop= one stop bit (two at 110 baud); the other
+        // fields not given keep what the state held; rates are taken as written
+        {"baud=9600 parity=n data=8", 9600, kParityNone, 8, kOneStopBit},
+        {"Baud=115200 Parity=O Data=8 To=On", 115200, kParityOdd, 8, kOneStopBit},
+        {"baud=110 parity=n data=8", 110, kParityNone, 8, kTwoStopBits},
+        {"baud=110 stop=1", 110, kParityOdd, 6, kOneStopBit},
+        {"PaRiTy=s           Data=7          DTR=on", 1234, kParitySpace, 7, kOneStopBit},
+        {"COM3:baud=38400 data=8", 38400, kParityOdd, 8, kOneStopBit},
+        {"baud=96", 96, kParityOdd, 6, kOneStopBit},
     };
     for (const Case& c : cases) {
         if (OwnParserOnly(c.text)) continue;
         SCOPED_TRACE(c.text);
         CommState state;
+        state.BaudRate = 1234;
         state.Parity = kParityOdd;
         state.ByteSize = 6;
         state.StopBits = kTwoStopBits;
@@ -77,10 +99,34 @@ TEST(BuildCommState, ReadsLineSettings)
 
 TEST(BuildCommState, RefusesWhatItCannotReadAndChangesNothing)
 {
-    for (const char* text :
-         {"", "   ", "abc", "0,n,8,1", "-9600,n,8,1", "9600,x,8,1", "9600,n,9,1", "9600,n,4,1",
-          "9600,n,8,3", "9600,n,8,1,p", "9600,,8,1", "9600;n;8;1", "baud=9600 parity=q",
-          "speed=9600", "9600 n 8 1", "99999999999,n,8,1", "19200, n,8,1x"}) {
+    for (const char* text : {"",
+                             "   ",
+                             "abc",
+                             "0,n,8,1",
+                             "-9600,n,8,1",
+                             "9600,x,8,1",
+                             "9600,n,9,1",
+                             "9600,n,4,1",
+                             "9600,n,8,3",
+                             "9600,,8,1",
+                             "9600;n;8;1",
+                             "baud=9600 parity=q",
+                             "speed=9600",
+                             "9600 n 8 1",
+                             "99999999999,n,8,1",
+                             "19200, n,8,1x",
+                             "96,N,8,1,K",
+                             "9600,n,8,1,xx",
+                             "9600,n,8,1,x,x",
+                             "96,N,8,1 to=on",
+                             "COM0:9600,N,8,1",
+                             "COM0:baud=115200",
+                             "COMx:9600,n,8,1",
+                             "COM3",
+                             "baud=9600,data=8",
+                             "stop=1.501",
+                             "to=foobar",
+                             "parity=no"}) {
         if (OwnParserOnly(text)) continue;
         SCOPED_TRACE(text);
         CommState state;

@@ -94,7 +94,8 @@ TEST_F(CxCommTest, OpenSetsTheLineAndTheOpeningTimeouts)
     };
     for (const Case& c :
          {Case{"19200,n,8,1", B19200, 19200, false}, Case{"115200,e,8,1", B115200, 115200, true},
-          Case{"4800,n,8,1", B4800, 4800, false}}) {
+          Case{"4800,n,8,1", B4800, 4800, false},
+          Case{"COM3 : 9600,n,8,1,x", B9600, 9600, false}}) {
         SCOPED_TRACE(c.settings);
         OpenPort(c.settings);
         EXPECT_EQ(comm.GetBaud(), c.baud);
@@ -113,6 +114,15 @@ TEST_F(CxCommTest, OpenSetsTheLineAndTheOpeningTimeouts)
         EXPECT_EQ(comm.Timeouts().ReadTotalTimeoutConstant, 200u);
         EXPECT_EQ(comm.Timeouts().ReadIntervalTimeout, 0xFFFFFFFFu);
     }
+}
+
+// The key form without "stop=" means one stop bit, whatever the last open set.
+TEST_F(CxCommTest, KeyFormWithoutStopBitsOpensWithOne)
+{
+    OpenPort("19200,n,8,2");
+    EXPECT_NE(peer.LineState().c_cflag & CSTOPB, 0u);
+    OpenPort("baud=19200 parity=n data=8");
+    EXPECT_EQ(peer.LineState().c_cflag & CSTOPB, 0u);
 }
 
 TEST_F(CxCommTest, RejectedSettingsLeaveAnOpenPortOpen)

@@ -1,5 +1,5 @@
 // The row parser on any address and command, address length and mode: a row it
-// takes becomes at most 4096 characters without blanks; every refusal has its
+// takes becomes at most 4096 bytes without blanks; every refusal has its
 // message in both languages.
 #include <cstdlib>
 #include <string>

@@ -130,12 +130,13 @@ TEST_F(SettingsFiles, HistoryOfTheExampleAndAddressesOnlyWithAnAddressLength)
     loaded.protocols[1]->szAddr[0] = "01";
     SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[0]);
     SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[1]);
-    std::string expected = "[szProtocolName0]\nCMD0=0102\n";
+    // a new file: CR LF line ends, and no blank line before a section
+    std::string expected = "[szProtocolName0]\r\nCMD0=0102\r\n";
     for (int j = 1; j < 10; ++j)
-        expected += "CMD" + std::to_string(j) + "=\n";
-    expected += "\n[szProtocolName1]\nADDR0=01\nCMD0=0304\n";
+        expected += "CMD" + std::to_string(j) + "=\r\n";
+    expected += "[szProtocolName1]\r\nADDR0=01\r\nCMD0=0304\r\n";
     for (int j = 1; j < 10; ++j)
-        expected += "ADDR" + std::to_string(j) + "=\nCMD" + std::to_string(j) + "=\n";
+        expected += "ADDR" + std::to_string(j) + "=\r\nCMD" + std::to_string(j) + "=\r\n";
     EXPECT_EQ(folder.Read(kHistoryFileName), expected);
 
     // Protocol 0 without address keeps address keys it never wrote; they come
@@ -151,6 +152,50 @@ TEST_F(SettingsFiles, HistoryOfTheExampleAndAddressesOnlyWithAnAddressLength)
     const LoadedSettings again = Load(settings);
     EXPECT_EQ(again.protocols[0]->szAddr[3], "0A0B");
     EXPECT_EQ(again.protocols[0]->szCmd[3], longCommand.substr(0, 259));
+}
+
+// The files of a Windows program folder (GBK, CR LF) read as their UTF-8
+// rendering and are written back byte for byte where nothing changed.
+TEST_F(SettingsFiles, WindowsFilesReadAndWriteBackUnchanged)
+{
+    const std::string samples = std::string(TEST_DATA_DIR) + "/windows/";
+    for (const char* name : {kSettingsFileName, kHistoryFileName})
+        std::filesystem::copy_file(samples + name, folder.Path(name));
+    const std::string settings = folder.Read(kSettingsFileName);
+    const std::string history = folder.Read(kHistoryFileName);
+
+    LoadedSettings loaded =
+        LoadSettingsFiles(folder.Path(kSettingsFileName), folder.Path(kHistoryFileName));
+    ASSERT_FALSE(loaded.fatal);
+    ASSERT_EQ(loaded.protocols.size(), 3u);
+    EXPECT_EQ(loaded.protocols[0]->szProtocolName, "直通协议");
+    EXPECT_EQ(loaded.protocols[1]->szProtocolName, "总线协议");
+    EXPECT_EQ(loaded.protocols[0]->szDevNames,
+              (std::vector<std::string>{"读写器 A", "读写器 B", "桌面发卡机"}));
+    EXPECT_EQ(loaded.protocols[1]->szDevNames, std::vector<std::string>{"多路读卡器"});
+    EXPECT_EQ(loaded.protocols[0]->szCmd[1], "00 A4 04 00");
+    EXPECT_EQ(loaded.protocols[1]->szAddr[0], "01");
+
+    for (const auto& entry : loaded.protocols) {
+        if (entry->szSection != "szProtocolName2")  // it has no rows yet
+            SaveHistoryFile(folder.Path(kHistoryFileName), *entry);
+    }
+    SaveLanguage(folder.Path(kSettingsFileName), 0);
+    EXPECT_EQ(folder.Read(kHistoryFileName), history);
+    EXPECT_EQ(folder.Read(kSettingsFileName), settings);
+
+    // A text-mode command in Chinese goes in as GBK, in a section appended
+    // straight after the last line; the English language replaces one line.
+    loaded.protocols[2]->szCmd[0] = "读卡";
+    SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[2]);
+    std::string expected = history + "[szProtocolName2]\r\nCMD0=\xB6\xC1\xBF\xA8\r\n";
+    for (int j = 1; j < 10; ++j)
+        expected += "CMD" + std::to_string(j) + "=\r\n";
+    EXPECT_EQ(folder.Read(kHistoryFileName), expected);
+    SaveLanguage(folder.Path(kSettingsFileName), 1);
+    std::string english = settings;
+    english.replace(english.find("szLanguage=CN"), 13, "szLanguage=EN");
+    EXPECT_EQ(folder.Read(kSettingsFileName), english);
 }
 
 TEST(AppFiles, FilesBesideTheProgram)

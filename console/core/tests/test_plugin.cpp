@@ -5,7 +5,8 @@
 //   TEST_GARBAGE        reports lengths that are garbage: a text starting with F
 //                       wraps to a frame of -1 bytes, and every unwrap claims
 //                       100000 bytes more than were read.
-// Every load of any of them counts up the environment variable TEST_PLUGIN_LOADS.
+// Every load of any of them counts up the environment variable TEST_PLUGIN_LOADS,
+// and each keeps the last command text it was given for test_LastCommandText.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,9 @@
 #endif
 
 namespace {
+
+char g_lastText[4096];
+int g_lastLength = 0;
 
 __attribute__((constructor)) void CountLoad()
 {
@@ -34,9 +38,20 @@ __attribute__((constructor)) void CountLoad()
 
 extern "C" {
 
+// Copies the last command text into `text` (at most `capacity` bytes) and
+// returns its length.
+TLX_EXPORT int test_LastCommandText(char* text, int capacity)
+{
+    const int length = g_lastLength < capacity ? g_lastLength : capacity;
+    std::memcpy(text, g_lastText, static_cast<std::size_t>(length));
+    return length;
+}
+
 TLX_EXPORT int tlx_PCToReader(const char* text, int textLength, unsigned char* frame,
                               int* frameLength)
 {
+    g_lastLength = textLength < 0 ? 0 : textLength > 4096 ? 4096 : textLength;
+    std::memcpy(g_lastText, text, static_cast<std::size_t>(g_lastLength));
     if (textLength > *frameLength) return 0;
     std::memcpy(frame, text, static_cast<std::size_t>(textLength));
     *frameLength = textLength;

@@ -214,7 +214,8 @@ private slots:
         QCOMPARE(window.dialog->m_pCurProtocol, nullptr);
         QTRY_VERIFY(!View(*window.dialog).isVisible());
         QVERIFY(!window.folder.Exists(kHistoryFileName));
-        QCOMPARE(window.folder.Read(kSettingsFileName), std::string("[Setting]\nszLanguage=CN\n"));
+        QCOMPARE(window.folder.Read(kSettingsFileName),
+                 std::string("[Setting]\r\nszLanguage=CN\r\n"));
     }
 
     void closingSavesHistoryAndLanguage()

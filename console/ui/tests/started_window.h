@@ -58,3 +58,4 @@ int RunProtocolTabTests(int argc, char** argv);
 int RunPortLoopTests(int argc, char** argv);
 int RunSimReaderTests(int argc, char** argv);
 int RunFaultTests(int argc, char** argv);
+int RunHexEditGbkTests(int argc, char** argv);

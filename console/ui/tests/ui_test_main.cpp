@@ -11,5 +11,6 @@ int main(int argc, char** argv)
     failures += RunPortLoopTests(argc, argv);
     failures += RunSimReaderTests(argc, argv);
     failures += RunFaultTests(argc, argv);
+    failures += RunHexEditGbkTests(argc, argv);
     return failures;
 }

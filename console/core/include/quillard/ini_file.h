@@ -2,13 +2,17 @@
 //   [Section]
 //   key=value
 // Section and key names match without regard to case; blanks around names and
-// values are dropped, and a value in matching quotes loses them. A write
-// changes one line (or adds one, or a section at the end) and keeps every
-// other line as it was, byte for byte.
+// values are dropped, and a value in matching quotes loses them. Lines end in
+// CR LF, LF or CR alone. A write changes one line (or adds one, or a section at
+// the end, with no blank line before it) and keeps every other line as it was,
+// byte for byte, its line end included.
 //
-// Text is UTF-8 inside. A file that is not valid UTF-8 is GBK, as Windows writes
-// them; it stays GBK when written, unless a value has no GBK form, in which
-// case the file is rewritten as UTF-8 so that nothing is lost. New files are UTF-8.
+// Text is UTF-8 inside. A file keeps the one encoding it has (DetectFileEncoding):
+// values are read from it and written to it in that encoding, and the file is
+// never converted. New files are GBK with CR LF line ends, as the Windows
+// program writes them. A character that a GBK file cannot hold is written as '?'
+// (the row edits let no such character in, so it comes only from a caller's
+// mistake).
 #pragma once
 
 #include <optional>
@@ -16,12 +20,15 @@
 #include <string_view>
 #include <vector>
 
-// A read takes at most this many characters of a value (a 260-byte buffer).
+#include "quillard/file_encoding.h"
+
+// A read takes at most this many bytes of a value in the file's encoding (a
+// 260-byte buffer), never part of a character.
 inline constexpr std::size_t kIniValueMax = 259;
 
 class IniDocument {
 public:
-    // A missing or unreadable file gives an empty document.
+    // A missing or unreadable file gives an empty document, as a new file.
     static IniDocument Load(const std::string& path);
     static IniDocument Parse(std::string_view bytes);
     // The document to change and save; none for a file that exists but cannot
@@ -30,27 +37,40 @@ public:
 
     // The whole value (UTF-8), or none when the section or key is absent.
     std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // The value as the file holds it, in the file's encoding.
+    std::optional<std::string> GetStored(std::string_view section, std::string_view key) const;
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
     std::string Serialize() const;
     bool Save(const std::string& path) const;
 
-    bool IsGbk() const { return m_bGbk; }
+    FileEncoding Encoding() const { return m_encoding; }
+    // Text of the file's encoding as UTF-8, and back.
+    std::string Decode(std::string_view stored) const;
+    std::string Encode(std::string_view text) const;
 
 private:
+    struct Line {
+        std::string stored;  // the bytes of the line, without its end
+        std::string text;    // the same as UTF-8
+        std::string end;     // "\r\n", "\n", "\r", or "" for a last line without one
+    };
+    Line MakeLine(std::string stored, std::string end) const;
     // Index of the section's header line, or none.
     std::optional<std::size_t> FindSection(std::string_view section) const;
-    std::string Decode(std::string_view raw) const;
-    void ConvertToUtf8();
+    // Index of the key's line in the section that starts at `header`, or none.
+    std::optional<std::size_t> FindKey(std::size_t header, std::string_view key) const;
+    // Puts a new line at index `at`, ended as the document ends the lines it adds.
+    void InsertLine(std::size_t at, std::string stored);
 
-    std::vector<std::string> m_lines;  // raw bytes of each line, without its end
-    std::string m_eol = "\n";
-    bool m_bFinalEol = true;
-    bool m_bGbk = false;
+    std::vector<Line> m_lines;
+    std::string m_eol = "\r\n";  // the end of lines the document adds
+    bool m_bBom = false;
+    FileEncoding m_encoding = FileEncoding::kGbk;
 };
 
-// Reads one value with an empty default, cut to kIniValueMax characters;
-// returns the number of characters read, 0 for a missing or empty value.
+// Reads one value with an empty default, cut to kIniValueMax bytes; returns the
+// number of bytes read (in the file's encoding), 0 for a missing or empty value.
 int ReadIniValue(const std::string& path, std::string_view section, std::string_view key,
                  std::string& value);
 // The same from a document already read.

@@ -1,5 +1,7 @@
 // Turning a send row's address and command texts into the command text of a
-// transaction, and the messages that refuse a row.
+// transaction, and the messages that refuse a row. The texts come from the
+// edits as UTF-8; the command text is GBK, as the Windows program hands it to a
+// plug-in, and every count below is of its bytes.
 #pragma once
 
 #include <cstddef>
@@ -15,15 +17,19 @@ enum class RowParseResult {
     kAddressLength,  // the address does not hold 2 × address length digits
     kOddCommand,     // hex mode: an odd number of command characters
     kEmptyCommand,   // nothing but blanks in the command
-    kTooLong,        // more than kMaxCommandText characters of command text
+    kTooLong,        // more than kMaxCommandText bytes of command text
+    kAddressNotGbk,  // the address holds a character without a GBK form
+    kCommandNotGbk,  // the command holds a character without a GBK form
 };
 
 // Which edit a refused row sends the focus to.
 enum class RowField { kAddress, kCommand };
 
-// Checks the texts in the order address, odd count, empty, length, and on
-// success writes the prepared text into `prepared` (left alone otherwise). Only
-// space characters are removed; the address counts only when `addrLen` > 0.
+// Checks the texts in the order address (its GBK form, then its length), the
+// command's GBK form, odd count, empty, length, and on success writes the
+// prepared text, GBK bytes, into `prepared` (left alone otherwise). Only space
+// characters are removed; the address counts only when `addrLen` > 0.
+// `address` and `command` are UTF-8.
 RowParseResult ParseRowTexts(std::string_view address, std::string_view command, int addrLen,
                              bool hexMode, std::string& prepared);
 

@@ -1,0 +1,112 @@
+// The row edits take no character that has no GBK form, by any way in.
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <memory>
+
+#include "hex_edit.h"
+#include "started_window.h"
+
+namespace {
+
+// ☃ and 😀 have no GBK form; 读, 卡 and é have.
+const QString kOffered = QStringLiteral("读☃卡😀é");
+const QString kKept = QStringLiteral("读卡é");
+
+// One key press per character, as a keyboard types it.
+void Type(HexEdit& edit, const QString& text, Qt::KeyboardModifiers modifiers)
+{
+    for (char32_t c : text.toUcs4()) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, modifiers, QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(&edit, &press);
+    }
+}
+
+}  // namespace
+
+class HexEditGbkTests : public QObject {
+    Q_OBJECT
+
+private slots:
+    void noCharacterWithoutGbkFormGetsIn_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("filter");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("typed in text mode") << "type" << false << kKept;
+        QTest::newRow("typed with Control held in hex mode") << "control" << true << kKept;
+        QTest::newRow("input method") << "input method" << false << kKept;
+        QTest::newRow("Control+V") << "Control+V" << false << kKept;
+        QTest::newRow("Shift+Insert in hex mode") << "Shift+Insert" << true << kKept;
+        QTest::newRow("context menu Paste") << "menu" << false << kKept;
+        QTest::newRow("dropped") << "drop" << false << kKept;
+        QTest::newRow("middle button") << "middle" << false << kKept;
+    }
+    void noCharacterWithoutGbkFormGetsIn()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, filter);
+        QFETCH(QString, shown);
+        HexEdit edit;
+        edit.SetFilter(filter);
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText(kOffered);
+        if (way == "type") {
+            Type(edit, kOffered, Qt::NoModifier);
+        } else if (way == "control") {
+            QTest::keyPress(&edit, Qt::Key_Control);
+            Type(edit, kOffered, Qt::NoModifier);
+            QTest::keyRelease(&edit, Qt::Key_Control);
+        } else if (way == "input method") {
+            QInputMethodEvent composed;
+            composed.setCommitString(kOffered);
+            QApplication::sendEvent(&edit, &composed);
+        } else if (way == "Control+V") {
+            QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+        } else if (way == "Shift+Insert") {
+            QTest::keyClick(&edit, Qt::Key_Insert, Qt::ShiftModifier);
+        } else if (way == "menu") {
+            const std::unique_ptr<QMenu> menu(edit.CreateContextMenu());
+            for (QAction* action : menu->actions()) {
+                if (action->text().startsWith(QStringLiteral("&Paste"))) action->trigger();
+            }
+        } else if (way == "drop") {
+            QMimeData data;
+            data.setText(kOffered);
+            QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(&edit, &enter);
+            QDragMoveEvent move(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton,
+                                Qt::NoModifier);
+            QApplication::sendEvent(&edit, &move);
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(&edit, &drop);
+        } else if (way == "middle") {
+            if (!clipboard->supportsSelection()) QSKIP("this system has no selection to paste");
+            clipboard->setText(kOffered, QClipboard::Selection);
+            QTest::mouseClick(&edit, Qt::MiddleButton);
+        }
+        QCOMPARE(edit.text(), shown);
+    }
+
+    // Text that the program puts in (from a history file) is shown whole.
+    void textFromTheProgramIsShownWhole()
+    {
+        HexEdit edit;
+        edit.setText(kOffered);
+        QCOMPARE(edit.text(), kOffered);
+        QCOMPARE(KeepGbkText(kOffered), kKept);
+    }
+};
+
+int RunHexEditGbkTests(int argc, char** argv)
+{
+    HexEditGbkTests tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "hex_edit_gbk_tests.moc"
