@@ -2,30 +2,18 @@
 
 #include <cstdio>
 
-namespace {
-
-std::string WithoutBlanks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c != ' ') out.push_back(c);
-    }
-    return out;
-}
-
-}  // namespace
+#include "quillard/field_parse.h"
 
 RowParseResult ParseRowTexts(std::string_view address, std::string_view command, int addrLen,
                              bool hexMode, std::string& prepared)
 {
     std::string addr;
     if (addrLen > 0) {
-        addr = WithoutBlanks(address);
+        addr = WithoutSpaces(address);
         if (addr.size() % 2 != 0 || addr.size() / 2 != static_cast<std::size_t>(addrLen))
             return RowParseResult::kAddressLength;
     }
-    std::string cmd = WithoutBlanks(command);
+    std::string cmd = WithoutSpaces(command);
     if (cmd.size() % 2 != 0 && hexMode) return RowParseResult::kOddCommand;
     if (cmd.empty()) return RowParseResult::kEmptyCommand;
     if (addr.size() + cmd.size() > kMaxCommandText) return RowParseResult::kTooLong;
