@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds for Windows with Debian's mingw-w64 (POSIX thread model) into
 # build-windows/: the port library (libHollet.dll), Corvane (Protocols/Corvane.dll,
-# exporting exactly the three plug-in functions), the console's core and their
-# tests. The window needs Qt 6 for Windows and is left out here (see README).
+# exporting exactly the three plug-in functions), the console's core,
+# quillard-run.exe and their tests. The window needs Qt 6 for Windows and is
+# left out here (see README).
 #   tools/build-windows.sh          build
 #   tools/build-windows.sh --test   build, then run the tests under Wine
 set -euo pipefail
@@ -33,7 +34,7 @@ if [[ $exports != "tlx_CheckData tlx_PCToReader tlx_ReaderToPC " ]]; then
     echo "Corvane.dll exports: $exports" >&2
     exit 1
 fi
-echo "Windows build in $build_dir: libHollet.dll, Protocols/Corvane.dll ($exports)"
+echo "Windows build in $build_dir: libHollet.dll, quillard-run.exe, Protocols/Corvane.dll ($exports)"
 
 # The window needs Qt 6 for Windows, which Debian does not have: its sources
 # (the Windows seams included, the other systems' left out) are compiled here
