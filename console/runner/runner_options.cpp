@@ -40,16 +40,22 @@ private:
     RunnerOptions& o;
 };
 
-using Flag = bool RunnerOptions::*;
-const std::map<std::string_view, Flag> kFlags = {
-    {"--help", &RunnerOptions::help},
-    {"-h", &RunnerOptions::help},
-    {"--version", &RunnerOptions::version},
-    {"--list", &RunnerOptions::list},
-    {"--stop-on-error", &RunnerOptions::stopOnError},
-    {"--timestamps", &RunnerOptions::timestamps},
-    {"--quiet", &RunnerOptions::quiet},
-    {"--json", &RunnerOptions::json},
+// Options without a value, and what each does.
+using FlagAction = void (*)(RunnerOptions&);
+const std::map<std::string_view, FlagAction> kFlags = {
+    {"--help", [](RunnerOptions& o) { o.help = true; }},
+    {"-h", [](RunnerOptions& o) { o.help = true; }},
+    {"--version", [](RunnerOptions& o) { o.version = true; }},
+    {"--list", [](RunnerOptions& o) { o.list = true; }},
+    {"--stop-on-error", [](RunnerOptions& o) { o.stopOnError = true; }},
+    {"--timestamps", [](RunnerOptions& o) { o.timestamps = true; }},
+    {"--quiet", [](RunnerOptions& o) { o.quiet = true; }},
+    {"--json", [](RunnerOptions& o) { o.json = true; }},
+    {"--text", [](RunnerOptions& o) { o.hexMode = false; }},
+    {"--history",
+     [](RunnerOptions& o) {
+         o.rows.push_back({RowSource::Kind::kHistory, {}});
+     }},
 };
 
 std::string Parser::Take(std::string_view name, std::optional<std::string_view> value,
@@ -58,17 +64,7 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
     usedValue = false;
     if (const auto flag = kFlags.find(name); flag != kFlags.end()) {
         if (value) return std::string(name) + " takes no value";
-        o.*(flag->second) = true;
-        return {};
-    }
-    if (name == "--text") {
-        if (value) return "--text takes no value";
-        o.hexMode = false;
-        return {};
-    }
-    if (name == "--history") {
-        if (value) return "--history takes no value";
-        o.rows.push_back({RowSource::Kind::kHistory, {}});
+        flag->second(o);
         return {};
     }
     static const char* const kValued[] = {"--com",    "--settings", "--char-timeout", "--hid",
@@ -80,18 +76,16 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
     if (!value) return std::string(name) + " needs a value";
     usedValue = true;
     const std::string_view v = *value;
-    if (name == "--com") {
-        if (o.port == PortChoice::kHid) return "--com and --hid cannot go together";
-        if (!DigitsAfterLeading(v, "COM"))
-            return "--com: '" + std::string(v) + "' is no COM port (give N or COMn)";
-        o.port = PortChoice::kCom;
-        o.comNumber = ComNumberFromText(v);
-    } else if (name == "--hid") {
-        if (o.port == PortChoice::kCom) return "--com and --hid cannot go together";
-        if (!DigitsAfterLeading(v, "Vemra HIDDevice ID: "))
-            return "--hid: '" + std::string(v) + "' is no HID reader index";
-        o.port = PortChoice::kHid;
-        o.hidIndex = HidIndexFromEntry(v);
+    if (name == "--com" || name == "--hid") {
+        const bool com = name == "--com";
+        if (o.port != PortChoice::kNone && (o.port == PortChoice::kCom) != com)
+            return "--com and --hid cannot go together";
+        // the number as the window reads its port box or its HID reader box
+        if (!DigitsAfterLeading(v, com ? "COM" : "Vemra HIDDevice ID: "))
+            return std::string(name) + ": '" + std::string(v) +
+                   (com ? "' is no COM port (give N or COMn)" : "' is no HID reader index");
+        o.port = com ? PortChoice::kCom : PortChoice::kHid;
+        (com ? o.comNumber : o.hidIndex) = com ? ComNumberFromText(v) : HidIndexFromEntry(v);
     } else if (name == "--settings") {
         o.lineSetting = LineSettingWithoutBlanks(v);
     } else if (name == "--char-timeout") {
@@ -170,8 +164,8 @@ ParsedOptions ParseRunnerOptions(std::span<const std::string_view> args)
         }
         bool usedValue = false;
         // a flag followed by another argument: that argument is not its value
-        const bool flagLike = kFlags.count(name) || name == "--text" || name == "--history";
-        parsed.error = parser.Take(name, joined || !flagLike ? value : std::nullopt, usedValue);
+        const bool flag = kFlags.count(name) > 0;
+        parsed.error = parser.Take(name, joined || !flag ? value : std::nullopt, usedValue);
         if (!parsed.error.empty()) return parsed;
         if (name == "--addr-len") addrLenGiven = true;
         if (usedValue && !joined) ++i;
