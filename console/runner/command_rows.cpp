@@ -4,24 +4,24 @@
 
 #include "quillard/field_parse.h"
 
-std::optional<RowTexts> ParseRowSpec(std::string_view spec, unsigned long defaultTimeout,
+std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaultTimeout,
                                      std::string origin, std::string& error)
 {
     RowTexts row{{}, {}, defaultTimeout, std::move(origin)};
-    if (const std::size_t at = spec.rfind('@'); at != std::string_view::npos) {
-        const auto timeout = ParseUnsignedField(spec.substr(at + 1));
+    if (const std::size_t at = text.rfind('@'); at != std::string_view::npos) {
+        const auto timeout = ParseUnsignedField(text.substr(at + 1));
         if (!timeout) {
             error = row.origin + ": the reply time-out after '@': " + kNotUnsignedMessage;
             return std::nullopt;
         }
         row.timeout = *timeout;
-        spec = spec.substr(0, at);
+        text = text.substr(0, at);
     }
-    if (const std::size_t colon = spec.find(':'); colon != std::string_view::npos) {
-        row.address = spec.substr(0, colon);
-        spec = spec.substr(colon + 1);
+    if (const std::size_t colon = text.find(':'); colon != std::string_view::npos) {
+        row.address = text.substr(0, colon);
+        text = text.substr(colon + 1);
     }
-    row.command = spec;
+    row.command = text;
     return row;
 }
 
@@ -39,7 +39,7 @@ std::optional<std::vector<RowTexts>> ReadRowsFile(const std::string& path,
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#') continue;
-        auto row = ParseRowSpec(line, defaultTimeout, path + ":" + std::to_string(number), error);
+        auto row = ParseRowText(line, defaultTimeout, path + ":" + std::to_string(number), error);
         if (!row) return std::nullopt;
         rows.push_back(std::move(*row));
     }

@@ -22,7 +22,7 @@ struct RowTexts {
 // "[ADDR:]CMD[@MS]": the address ends at the first ':', the time-out follows
 // the last '@' (so a command holding '@' or ':' gives both). Empty with
 // `error` set when the time-out is no number.
-std::optional<RowTexts> ParseRowSpec(std::string_view spec, unsigned long defaultTimeout,
+std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaultTimeout,
                                      std::string origin, std::string& error);
 
 // The rows of a file, one a line; blank lines and lines starting with '#'

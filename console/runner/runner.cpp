@@ -70,7 +70,7 @@ std::optional<std::vector<RowTexts>> CollectRows(const RunnerOptions& options,
     for (const RowSource& source : options.rows) {
         switch (source.kind) {
             case RowSource::Kind::kSend: {
-                auto row = ParseRowSpec(source.text, options.timeout,
+                auto row = ParseRowText(source.text, options.timeout,
                                         "--send '" + source.text + "'", error);
                 if (!row) break;
                 rows.push_back(std::move(*row));
