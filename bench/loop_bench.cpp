@@ -1,8 +1,8 @@
 // Loop send through the real window (offscreen) against a pty reader that
 // answers at once, ten rows checked, an interval time-out of 1 ms; beside it, a
-// bare loop doing the same passes over the same kind of pty. Also the window's
-// event-loop latency while the loop runs and the log wipes, and the memory over
-// a long run.
+// bare loop doing the same passes over the same kind of pty, and quillard-run
+// looping over the same rows on the same pty. Also the window's event-loop
+// latency while the loop runs and the log wipes, and the memory over a long run.
 //   QT_QPA_PLATFORM=offscreen loop_bench [seconds=5] [transactions for the memory run=0]
 #include <fcntl.h>
 #include <poll.h>
@@ -127,6 +127,42 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(values.size() - 1, static_cast<std::size_t>(p * values.size()))];
 }
 
+// quillard-run with the window's ten rows and time-outs for `seconds`, its log
+// lines written (to /dev/null); the figures from its JSON summary.
+struct RunnerFigures {
+    long transactions = 0;
+    long timed = 0;
+    double meanRoundTripMs = 0;
+};
+RunnerFigures RunQuillardRun(const std::filesystem::path& folder, double seconds)
+{
+    std::string command = std::string("'") + QUILLARD_RUN_PATH + "' --folder '" + folder.string() +
+                          "' --com 200 --char-timeout 1 --json --for " + std::to_string(seconds);
+    for (int row = 1; row <= 10; ++row) {
+        char text[16];
+        std::snprintf(text, sizeof text, " --send %02d", row);
+        command += text;
+    }
+    command += " 2>&1 >/dev/null";
+    RunnerFigures figures;
+    if (FILE* output = popen(command.c_str(), "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, output)) {
+            const std::string text = line;
+            const auto transactions = text.find("{\"transactions\":");
+            const auto mean = text.find("\"mean\":");
+            if (transactions == std::string::npos) continue;
+            figures.transactions = std::atol(text.c_str() + transactions + 16);
+            if (const auto timed = text.find("\"timed\":"); timed != std::string::npos)
+                figures.timed = std::atol(text.c_str() + timed + 8);
+            if (mean != std::string::npos)
+                figures.meanRoundTripMs = std::atof(text.c_str() + mean + 7);
+        }
+        pclose(output);
+    }
+    return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -160,6 +196,8 @@ int main(int argc, char** argv)
 
     PromptReader reader(delayMs);
     std::filesystem::create_symlink(reader.SlavePath(), folder / "COM200");
+    std::filesystem::create_directories(folder / "ComPorts");  // quillard-run's link folder
+    std::filesystem::create_symlink(reader.SlavePath(), folder / "ComPorts" / "COM200");
     SetDefaultComPortRoots({.linkFolder = folder.string()});
 
     const double bareRate = BareLoopRate(reader.SlavePath(), seconds);
@@ -241,7 +279,12 @@ int main(int argc, char** argv)
         }
     }
     dialog.OnCommand(1014);
-    dialog.OnCommand(1015);  // the port is free for the peer
+    dialog.OnCommand(1015);  // the port is free for quillard-run and the peer
+    const RunnerFigures runner = RunQuillardRun(folder, seconds);
+    std::printf("round trip, quillard-run (mean of %ld): %.2f ms\n", runner.timed,
+                runner.meanRoundTripMs);
+    std::printf("loop throughput, quillard-run (10 rows, interval 1 ms): %.0f transactions/s\n",
+                runner.transactions / seconds);
     if (!peer.empty()) {
         std::fflush(stdout);
         const std::string command = "/usr/bin/python3 '" + peer + "' '" + reader.SlavePath() +

@@ -30,9 +30,11 @@ engine() { awk -F, -v name="\"BM_Transact/$1\"" '$1 == name { printf "%.2f", $4 
 window_rate=$(field "$out/loop.txt" "loop throughput, window (10 rows, interval 1 ms):")
 bare_rate=$(field "$out/loop.txt" "bare C loop, same waits:")
 py_rate=$(field "$out/loop.txt" "loop throughput, pyserial:")
+runner_rate=$(field "$out/loop.txt" "loop throughput, quillard-run (10 rows, interval 1 ms):")
 p99=$(field "$out/loop.txt" "event-loop lateness while looping:" 4)
 window_rt=$(field "$out/delay.txt" "round trip, window (log, mean of" 2)
 py_rt=$(field "$out/delay.txt" "round trip, pyserial (mean of" 2)
+runner_rt=$(field "$out/delay.txt" "round trip, quillard-run (mean of" 2)
 mem_start=$(field "$out/memory.txt" "memory:")
 mem_max=$(grep "^memory:" "$out/memory.txt" | awk '{ print $2 }' | sort -n | tail -1)
 
@@ -45,7 +47,9 @@ row "serial overhead beyond the interval (median)" "$(field "$out/serial.txt" "m
 row "serial overhead beyond the interval (p99)" "$(field "$out/serial.txt" "p99") ms" "" ""
 row "start-up to a shown window (median of 20)" "$(field "$out/startup.txt" "median") ms" "< 300 ms" ""
 row "loop send, window (10 rows, interval 1 ms)" "$window_rate tr/s" ">= 90% of bare, >= peer" "$py_rate tr/s"
+row "loop send, quillard-run --for (same rows)" "$runner_rate tr/s" "" "$py_rate tr/s"
 row "bare C loop, same waits" "$bare_rate tr/s" "" ""
 row "event-loop lateness p99 while looping" "$p99 ms" "< 50 ms" ""
 row "round trip, reader answering in 10 ms" "$window_rt ms" "no further than peer" "$py_rt ms"
+row "round trip, quillard-run, reader in 10 ms" "$runner_rt ms" "" "$py_rt ms"
 row "memory over $memory_run transactions" "$mem_start -> max $mem_max kB" "flat" ""

@@ -48,3 +48,13 @@ unsigned long NumberAfterLeading(std::string_view text, std::string_view skipped
     }
     return number;
 }
+
+std::string WithoutSpaces(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c != ' ') out.push_back(c);
+    }
+    return out;
+}

@@ -45,11 +45,21 @@ std::string ProtocolLibPath(const std::string& dllName)
 int LoadProtocolLib(ModuleHandle& handle, const std::string& dllName,
                     const ProtocolLoadReport& report)
 {
-    const std::string path = ProtocolLibPath(dllName);
+    return LoadProtocolFile(handle, ProtocolLibPath(dllName), report);
+}
+
+std::string LoadFailedMessage(const std::string& dllName)
+{
+    return Formatted("Load %s Faild!!!", dllName);
+}
+
+int LoadProtocolFile(ModuleHandle& handle, const std::string& path,
+                     const ProtocolLoadReport& report)
+{
     handle = OpenLibrary(FileToLoad(path));
     if (!handle) {
-        report.showMessage(Formatted("Can't load %s!", path));
-        report.requestQuit();
+        if (report.showMessage) report.showMessage(Formatted("Can't load %s!", path));
+        if (report.requestQuit) report.requestQuit();
         return 0;
     }
     ProtocolApi& api = LoadedProtocolApi();
@@ -64,7 +74,8 @@ int LoadProtocolLib(ModuleHandle& handle, const std::string& dllName,
                    reinterpret_cast<tlx_CheckData_fn>(FindExport(handle, "tlx_CheckData"))))
         missing = "tlx_CheckData";
     if (missing) {
-        report.showMessage(Formatted("Function: %s can't be found.", missing));
+        if (report.showMessage)
+            report.showMessage(Formatted("Function: %s can't be found.", missing));
         CloseLibrary(handle);
         handle = nullptr;
         api = {};

@@ -2,21 +2,8 @@
 
 #include <cstdio>
 
+#include "quillard/field_parse.h"
 #include "quillard/text_encoding.h"
-
-namespace {
-
-std::string WithoutBlanks(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c != ' ') out.push_back(c);
-    }
-    return out;
-}
-
-}  // namespace
 
 RowParseResult ParseRowTexts(std::string_view address, std::string_view command, int addrLen,
                              bool hexMode, std::string& prepared)
@@ -25,14 +12,14 @@ RowParseResult ParseRowTexts(std::string_view address, std::string_view command,
     if (addrLen > 0) {
         const auto addressGbk = Utf8ToGbk(address);
         if (!addressGbk) return RowParseResult::kAddressNotGbk;
-        addr = WithoutBlanks(*addressGbk);
+        addr = WithoutSpaces(*addressGbk);
         if (addr.size() % 2 != 0 || addr.size() / 2 != static_cast<std::size_t>(addrLen))
             return RowParseResult::kAddressLength;
     }
     const auto commandGbk = Utf8ToGbk(command);
     if (!commandGbk) return RowParseResult::kCommandNotGbk;
     // a blank is never part of a GBK character: removing its bytes removes blanks
-    std::string cmd = WithoutBlanks(*commandGbk);
+    std::string cmd = WithoutSpaces(*commandGbk);
     if (cmd.size() % 2 != 0 && hexMode) return RowParseResult::kOddCommand;
     if (cmd.empty()) return RowParseResult::kEmptyCommand;
     if (addr.size() + cmd.size() > kMaxCommandText) return RowParseResult::kTooLong;

@@ -20,10 +20,18 @@ int ElapsedMilliseconds(std::chrono::steady_clock::time_point start,
 
 }  // namespace
 
-int TransactionEngine::FinishIn(const char* format, int milliseconds, int result)
+int TransactionEngine::FinishIn(const char* format, int milliseconds, TransactOutcome outcome,
+                                int result)
 {
+    m_last.outcome = outcome;
     m_sink.AppendLog(FormatLogLine(format, m_szHex, milliseconds));
     m_sink.AppendLog(log_texts::kSeparator);
+    return result;
+}
+
+int TransactionEngine::Finish(TransactOutcome outcome, int result)
+{
+    m_last = {outcome, std::nullopt};
     return result;
 }
 
@@ -31,18 +39,20 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
 {
     CxBasePort* port = m_pCurPort.load();
     if (!port || !port->IsOpen()) {
+        Finish(TransactOutcome::kPortNotOpen, kTransactPortNotOpen);
         m_sink.ShowMessage(log_texts::kPortsNotOpen);
         return kTransactPortNotOpen;
     }
     const ProtocolApi api = m_api;
     if (!api.IsBound()) {
+        Finish(TransactOutcome::kNoProtocol, kTransactNoProtocol);
         m_sink.ShowMessage(log_texts::kProtocolLoadError);
         return kTransactNoProtocol;
     }
     // A text the work buffer cannot hold is refused before anything is sent,
     // as a frame that could not be built.
     if (length < 0 || static_cast<std::size_t>(length) > kBufferSize || (length > 0 && !text))
-        return kTransactWrapFailed;
+        return Finish(TransactOutcome::kWrapFailed, kTransactWrapFailed);
     if (length > 0) std::memcpy(m_work, text, static_cast<std::size_t>(length));
 
     port->SetTimeouts(replyTimeout == 0 ? kDefaultReplyTimeout : replyTimeout,
@@ -51,11 +61,11 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     unsigned char frame[kBufferSize];
     int frameLength = static_cast<int>(kBufferSize);
     if (!api.PCToReader(reinterpret_cast<const char*>(m_work), length, frame, &frameLength))
-        return kTransactWrapFailed;
+        return Finish(TransactOutcome::kWrapFailed, kTransactWrapFailed);
     // A plug-in that claims a frame it cannot have written is not trusted with
     // the port.
     if (frameLength < 0 || static_cast<std::size_t>(frameLength) > kBufferSize)
-        return kTransactWrapFailed;
+        return Finish(TransactOutcome::kWrapFailed, kTransactWrapFailed);
 
     const std::size_t hexLength = RenderHex(frame, static_cast<std::size_t>(frameLength), m_szHex);
     std::string outLine =
@@ -65,6 +75,7 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     const auto start = std::chrono::steady_clock::now();
 
     if (port->Write(frame, static_cast<unsigned long>(frameLength)) == 0) {
+        Finish(TransactOutcome::kWriteError, kTransactWriteFailed);
         m_sink.AppendLog(
             FormatLogLine(log_texts::kOutWriteError, std::string_view(m_szHex, hexLength)));
         m_sink.AppendLog(log_texts::kSeparator);
@@ -78,20 +89,30 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     if (count > 0) api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
 
     port->Purge();
-    const int milliseconds = ElapsedMilliseconds(start, std::chrono::steady_clock::now());
+    const auto end = std::chrono::steady_clock::now();
+    const int milliseconds = ElapsedMilliseconds(start, end);
+    m_last.roundTrip = std::chrono::duration_cast<std::chrono::nanoseconds>(end - start);
 
-    if (replyLength == 0) return FinishIn(log_texts::kInNoData, milliseconds, kTransactNoData);
+    using Outcome = TransactOutcome;
+    if (replyLength == 0)
+        return FinishIn(log_texts::kInNoData, milliseconds, Outcome::kNoData, kTransactNoData);
     // A reply longer than the bytes read, or of a negative length, is not shown.
     if (replyLength < 0 || static_cast<unsigned long>(replyLength) > count)
-        return FinishIn(log_texts::kInLengthErrorNoData, milliseconds, kTransactNoData);
+        return FinishIn(log_texts::kInLengthErrorNoData, milliseconds, Outcome::kLengthError,
+                        kTransactNoData);
 
     RenderHex(m_work, static_cast<std::size_t>(replyLength), m_szHex);
     switch (api.CheckData(m_work, replyLength)) {
-        case TLX_CHECK_OK: return FinishIn(log_texts::kInSuccess, milliseconds, kTransactOk);
+        case TLX_CHECK_OK:
+            return FinishIn(log_texts::kInSuccess, milliseconds, Outcome::kSuccess, kTransactOk);
         case TLX_CHECK_LENGTH_ERROR:
-            return FinishIn(log_texts::kInLengthError, milliseconds, kTransactCheckFailed);
+            return FinishIn(log_texts::kInLengthError, milliseconds, Outcome::kLengthError,
+                            kTransactCheckFailed);
         case TLX_CHECK_BCC_ERROR:
-            return FinishIn(log_texts::kInBccError, milliseconds, kTransactCheckFailed);
-        default: return FinishIn(log_texts::kInNoDefinition, milliseconds, kTransactCheckFailed);
+            return FinishIn(log_texts::kInBccError, milliseconds, Outcome::kBccError,
+                            kTransactCheckFailed);
+        default:
+            return FinishIn(log_texts::kInNoDefinition, milliseconds, Outcome::kNoDefinition,
+                            kTransactCheckFailed);
     }
 }

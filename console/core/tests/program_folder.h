@@ -21,7 +21,8 @@ public:
         while (!fs::create_directory(m_path));
         fs::create_directory(m_path / "Protocols");
         const std::string suffix = kNativeLibrarySuffix;
-        for (const char* plugin : {"Check3", "Check7", "Garbage", "NoUnwrap", "PassThrough"})
+        for (const char* plugin :
+             {"Check2", "Check3", "Check7", "Garbage", "NoUnwrap", "PassThrough"})
             fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/" + plugin + suffix,
                           m_path / "Protocols" / (plugin + suffix));
         fs::copy_file(CORVANE_PATH, m_path / "Protocols" / ("Corvane" + suffix));

@@ -60,3 +60,19 @@ TEST_F(Loading, AMissingExportIsNamedOnceAndNothingStaysLoaded)
     EXPECT_EQ(LoadedProtocolApi().PCToReader, nullptr);
     EXPECT_EQ(LoadedProtocolApi().CheckData, nullptr);
 }
+
+TEST_F(Loading, APluginFileIsLoadedByItsPathWithTheSameRules)
+{
+    const ProtocolLoadReport report{[this](const std::string& m) { messages.push_back(m); },
+                                    [this] { ++quits; }};
+    EXPECT_EQ(LoadProtocolFile(handle, folder.Path("Protocols/Corvane.dll"), report), 1);
+    EXPECT_TRUE(LoadedProtocolApi().IsBound());
+    FreeProtocolLib(handle);
+    EXPECT_EQ(LoadProtocolFile(handle, folder.Path("elsewhere/Corvane.dll"), report), 0);
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Can't load " + folder.Path("elsewhere/Corvane.dll") + "!"});
+    EXPECT_EQ(quits, 1);
+    // a report without receivers is quiet
+    EXPECT_EQ(LoadProtocolFile(handle, folder.Path("Protocols/NoUnwrap.dll"), {}), 0);
+    EXPECT_EQ(LoadFailedMessage("Corvane.dll"), "Load Corvane.dll Faild!!!");
+}

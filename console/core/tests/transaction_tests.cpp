@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -104,6 +105,8 @@ TEST_F(TransactTest, RefusesWithoutAnOpenPort)
     EXPECT_THAT(sink.messages, ElementsAre("Ports are not open!", "Ports are not open!"));
     EXPECT_THAT(sink.log, IsEmpty());
     EXPECT_THAT(port.calls, ElementsAre("IsOpen"));
+    EXPECT_EQ(engine.LastTransaction().outcome, TransactOutcome::kPortNotOpen);
+    EXPECT_FALSE(engine.LastTransaction().roundTrip.has_value());
 }
 
 TEST_F(TransactTest, RefusesWithoutEveryPluginEntryPoint)
@@ -116,6 +119,7 @@ TEST_F(TransactTest, RefusesWithoutEveryPluginEntryPoint)
     for (const ProtocolApi& api : partial) {
         engine.SetProtocolApi(api);
         EXPECT_EQ(Send("0102"), -8);
+        EXPECT_EQ(engine.LastTransaction().outcome, TransactOutcome::kNoProtocol);
     }
     EXPECT_THAT(sink.messages,
                 ElementsAre("Protocol library load error!", "Protocol library load error!",
@@ -133,24 +137,89 @@ TEST_F(TransactTest, OutcomesAndTheirLogLines)
         int result;
         std::string inLine;
         int checkCalls;
+        TransactOutcome outcome;
     };
     const Case cases[] = {
-        {"valid", {0x90, 0x00}, 0, -1000, 0, "  IN│ SUCCESS│use      Tms│ 90 00 ", 1},
-        {"length error", {0x90, 0x00}, 2, -1000, -2, "  IN│ LEN ERR│use      Tms│ 90 00 ", 1},
-        {"bcc error", {0xAB}, 3, -1000, -2, "  IN│ BCC ERR│use      Tms│ AB ", 1},
+        {"valid",
+         {0x90, 0x00},
+         0,
+         -1000,
+         0,
+         "  IN│ SUCCESS│use      Tms│ 90 00 ",
+         1,
+         TransactOutcome::kSuccess},
+        {"length error",
+         {0x90, 0x00},
+         2,
+         -1000,
+         -2,
+         "  IN│ LEN ERR│use      Tms│ 90 00 ",
+         1,
+         TransactOutcome::kLengthError},
+        {"bcc error",
+         {0xAB},
+         3,
+         -1000,
+         -2,
+         "  IN│ BCC ERR│use      Tms│ AB ",
+         1,
+         TransactOutcome::kBccError},
         {"no definition",
          {0x01, 0x02, 0x03},
          7,
          -1000,
          -2,
          "  IN│  NO DEF│use      Tms│ 01 02 03 ",
-         1},
-        {"negative check", {0x01}, -1, -1000, -2, "  IN│  NO DEF│use      Tms│ 01 ", 1},
-        {"no reply", {}, 0, -1000, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
-        {"unwrap yields nothing", {0x55}, 0, 0, -5, "  IN│ NO DATA│use      Tms│ ...", 0},
-        {"unwrap claims more", {0x55, 0x66}, 0, 3, -5, "  IN│ LEN ERR│use      Tms│ ...", 0},
-        {"unwrap claims negative", {0x55}, 0, -1, -5, "  IN│ LEN ERR│use      Tms│ ...", 0},
-        {"unwrap gives fewer", {0x55, 0x66}, 0, 1, 0, "  IN│ SUCCESS│use      Tms│ 55 ", 1},
+         1,
+         TransactOutcome::kNoDefinition},
+        {"negative check",
+         {0x01},
+         -1,
+         -1000,
+         -2,
+         "  IN│  NO DEF│use      Tms│ 01 ",
+         1,
+         TransactOutcome::kNoDefinition},
+        {"no reply",
+         {},
+         0,
+         -1000,
+         -5,
+         "  IN│ NO DATA│use      Tms│ ...",
+         0,
+         TransactOutcome::kNoData},
+        {"unwrap yields nothing",
+         {0x55},
+         0,
+         0,
+         -5,
+         "  IN│ NO DATA│use      Tms│ ...",
+         0,
+         TransactOutcome::kNoData},
+        {"unwrap claims more",
+         {0x55, 0x66},
+         0,
+         3,
+         -5,
+         "  IN│ LEN ERR│use      Tms│ ...",
+         0,
+         TransactOutcome::kLengthError},
+        {"unwrap claims negative",
+         {0x55},
+         0,
+         -1,
+         -5,
+         "  IN│ LEN ERR│use      Tms│ ...",
+         0,
+         TransactOutcome::kLengthError},
+        {"unwrap gives fewer",
+         {0x55, 0x66},
+         0,
+         1,
+         0,
+         "  IN│ SUCCESS│use      Tms│ 55 ",
+         1,
+         TransactOutcome::kSuccess},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -166,6 +235,13 @@ TEST_F(TransactTest, OutcomesAndTheirLogLines)
         EXPECT_EQ(g_plugin.unwrapCalls, c.reply.empty() ? 0 : 1);
         EXPECT_EQ(g_plugin.checkCalls, c.checkCalls);
         EXPECT_THAT(sink.messages, IsEmpty());
+        // The engine's record says the same, with the time the IN line shows.
+        const TransactRecord& last = engine.LastTransaction();
+        EXPECT_EQ(last.outcome, c.outcome);
+        ASSERT_TRUE(last.roundTrip.has_value());
+        const std::string& in = sink.log[1];
+        EXPECT_EQ(std::chrono::floor<std::chrono::milliseconds>(*last.roundTrip).count(),
+                  std::stoi(in.substr(in.find("use ") + 4, 6)));
     }
 }
 
@@ -197,6 +273,7 @@ TEST_F(TransactTest, FailedWriteIsLoggedAndNothingIsRead)
     EXPECT_EQ(Send("0102"), -6);
     EXPECT_THAT(sink.log, ElementsAre(" OUT│WRIT ERR│            │ 01 02 ", kSep));
     EXPECT_THAT(port.calls, ElementsAre("IsOpen", "SetTimeouts(500,30)", "Purge", "Write(2)"));
+    EXPECT_EQ(engine.LastTransaction().outcome, TransactOutcome::kWriteError);
 
     // An empty frame ends the same way, its data column empty.
     sink.log.clear();
@@ -217,15 +294,21 @@ TEST_F(TransactTest, FrameThatCannotBeTrustedIsNeverSent)
         {"negative frame length", 1, -1},
         {"frame length above the capacity", 1, 4097},
     };
+    port.reply = {0x90, 0x00};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        g_plugin = PluginScript{};
+        EXPECT_EQ(Send("00"), 0);  // a round trip that the refusal must not leave standing
+        sink.log.clear();
         g_plugin.wrapResult = c.wrapResult;
         g_plugin.forcedFrameLength = c.forcedFrameLength;
         port.calls.clear();
         EXPECT_EQ(Send("0102"), -3);
         EXPECT_THAT(port.calls, ElementsAre("IsOpen", "SetTimeouts(500,30)"));
+        EXPECT_EQ(engine.LastTransaction().outcome, TransactOutcome::kWrapFailed);
+        EXPECT_FALSE(engine.LastTransaction().roundTrip.has_value());
+        EXPECT_THAT(sink.log, IsEmpty());
     }
-    EXPECT_THAT(sink.log, IsEmpty());
     EXPECT_THAT(sink.messages, IsEmpty());
 }
 

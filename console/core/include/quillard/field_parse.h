@@ -16,6 +16,9 @@ std::optional<std::uint32_t> ParseUnsignedField(std::string_view text);
 // largest unsigned long when there are too many.
 unsigned long NumberAfterLeading(std::string_view text, std::string_view skipped);
 
+// The text with every space character removed (no other blank).
+std::string WithoutSpaces(std::string_view text);
+
 inline constexpr const char* kNotUnsignedMessage = "Please enter a positive integer.";
 // "Please enter an integer between <low> and <high>."
 std::string RangeMessage(std::uint32_t low, std::uint32_t high);

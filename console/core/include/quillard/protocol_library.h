@@ -30,5 +30,12 @@ struct ProtocolLoadReport {
 int LoadProtocolLib(ModuleHandle& handle, const std::string& dllName,
                     const ProtocolLoadReport& report);
 
+// The same for a plug-in file given by its path, which the messages show.
+int LoadProtocolFile(ModuleHandle& handle, const std::string& path,
+                     const ProtocolLoadReport& report);
+
+// "Load %s Faild!!!" with the plug-in's name as configured: a failed load.
+std::string LoadFailedMessage(const std::string& dllName);
+
 // Releases the plug-in in `handle`, if any, and empties LoadedProtocolApi().
 int FreeProtocolLib(ModuleHandle& handle);

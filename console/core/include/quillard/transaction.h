@@ -3,7 +3,9 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "quillard/protocol_api.h"
@@ -30,6 +32,28 @@ enum TransactResult : int {
     kTransactNoProtocol = -8,
 };
 
+// How a transaction ended: the status of its last log line, or why nothing
+// was logged.
+enum class TransactOutcome {
+    kNone,  // no transaction yet
+    kSuccess,
+    kNoData,
+    kLengthError,  // check result 2, or a reply longer than the bytes read
+    kBccError,
+    kNoDefinition,  // any other non-zero check result
+    kWriteError,
+    kPortNotOpen,
+    kNoProtocol,
+    kWrapFailed,
+};
+
+struct TransactRecord {
+    TransactOutcome outcome = TransactOutcome::kNone;
+    // From the start stamp to the end stamp, as the IN line's time but not cut
+    // to whole milliseconds; none when nothing was read (no IN line).
+    std::optional<std::chrono::nanoseconds> roundTrip;
+};
+
 class TransactionEngine {
 public:
     static constexpr std::size_t kBufferSize = 4096;  // work buffer, frame buffer
@@ -50,18 +74,25 @@ public:
     void SetProtocolApi(const ProtocolApi& api) { m_api = api; }
     const ProtocolApi& GetProtocolApi() const { return m_api; }
 
+    // The last transaction's outcome and round trip; read it on the thread that
+    // called Transact.
+    const TransactRecord& LastTransaction() const { return m_last; }
+
     // The silence that ends a reply, in ms.
     void SetCharTimeout(unsigned long ms) { m_nCharTimeout.store(ms); }
     unsigned long GetCharTimeout() const { return m_nCharTimeout.load(); }
 
 private:
     // Logs `format` (an IN line) and the separator, and returns `result`.
-    int FinishIn(const char* format, int milliseconds, int result);
+    int FinishIn(const char* format, int milliseconds, TransactOutcome outcome, int result);
+    // Records an outcome without a round trip and returns `result`.
+    int Finish(TransactOutcome outcome, int result);
 
     TransactionSink& m_sink;
     std::atomic<CxBasePort*> m_pCurPort{nullptr};
     ProtocolApi m_api;
     std::atomic<unsigned long> m_nCharTimeout{kDefaultCharTimeout};
+    TransactRecord m_last;
 
     unsigned char m_work[kBufferSize];       // the command text, then the unwrapped reply
     char m_szHex[3 * kBufferSize + 1] = {};  // the rendering of the frame, then of the reply

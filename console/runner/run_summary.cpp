@@ -1,0 +1,115 @@
+#include "run_summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numeric>
+
+namespace {
+
+// The outcomes in the order the summary lists them; "no protocol" only when
+// it happened (a run starts only with a bound plug-in).
+constexpr TransactOutcome kListed[] = {
+    TransactOutcome::kSuccess,     TransactOutcome::kNoData,       TransactOutcome::kLengthError,
+    TransactOutcome::kBccError,    TransactOutcome::kNoDefinition, TransactOutcome::kWriteError,
+    TransactOutcome::kPortNotOpen, TransactOutcome::kWrapFailed,   TransactOutcome::kNoProtocol,
+};
+
+double Ms(std::chrono::nanoseconds d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+std::string Fixed(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+bool Shown(const RunSummary& summary, TransactOutcome outcome)
+{
+    return outcome != TransactOutcome::kNoProtocol || summary.Count(outcome) > 0;
+}
+
+}  // namespace
+
+const char* OutcomeName(TransactOutcome outcome)
+{
+    switch (outcome) {
+        case TransactOutcome::kNone: return "none";
+        case TransactOutcome::kSuccess: return "SUCCESS";
+        case TransactOutcome::kNoData: return "NO DATA";
+        case TransactOutcome::kLengthError: return "LEN ERR";
+        case TransactOutcome::kBccError: return "BCC ERR";
+        case TransactOutcome::kNoDefinition: return "NO DEF";
+        case TransactOutcome::kWriteError: return "WRIT ERR";
+        case TransactOutcome::kPortNotOpen: return "port not open";
+        case TransactOutcome::kNoProtocol: return "no protocol";
+        case TransactOutcome::kWrapFailed: return "wrap failed";
+    }
+    return "none";
+}
+
+void RunSummary::Add(const TransactRecord& record)
+{
+    ++m_transactions;
+    ++m_counts[static_cast<std::size_t>(record.outcome)];
+    if (record.roundTrip) m_roundTrips.push_back(*record.roundTrip);
+}
+
+RoundTripFigures RunSummary::RoundTrips() const
+{
+    RoundTripFigures figures;
+    figures.timed = m_roundTrips.size();
+    if (m_roundTrips.empty()) return figures;
+    std::vector<std::chrono::nanoseconds> sorted = m_roundTrips;
+    std::sort(sorted.begin(), sorted.end());
+    const auto total = std::accumulate(sorted.begin(), sorted.end(), std::chrono::nanoseconds{0});
+    const auto rank =
+        static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(sorted.size())));
+    figures.minMs = Ms(sorted.front());
+    figures.maxMs = Ms(sorted.back());
+    figures.meanMs = Ms(total) / static_cast<double>(sorted.size());
+    figures.p99Ms = Ms(sorted[std::max<std::size_t>(rank, 1) - 1]);
+    return figures;
+}
+
+std::string SummaryText(const RunSummary& summary, bool interrupted)
+{
+    std::string text = "transactions: " + std::to_string(summary.Transactions()) + "\n";
+    for (TransactOutcome outcome : kListed) {
+        if (Shown(summary, outcome))
+            text += std::string(OutcomeName(outcome)) + ": " +
+                    std::to_string(summary.Count(outcome)) + "\n";
+    }
+    const RoundTripFigures rt = summary.RoundTrips();
+    if (rt.timed == 0)
+        text += "round trip: none timed\n";
+    else
+        text += "round trip: min " + Fixed(rt.minMs) + " ms, mean " + Fixed(rt.meanMs) +
+                " ms, p99 " + Fixed(rt.p99Ms) + " ms, max " + Fixed(rt.maxMs) + " ms (" +
+                std::to_string(rt.timed) + " timed)\n";
+    if (interrupted) text += "interrupted\n";
+    return text;
+}
+
+std::string SummaryJson(const RunSummary& summary, bool interrupted, int exitCode)
+{
+    std::string json =
+        "{\"transactions\":" + std::to_string(summary.Transactions()) + ",\"outcomes\":{";
+    const char* comma = "";
+    for (TransactOutcome outcome : kListed) {
+        json += comma + std::string("\"") + OutcomeName(outcome) +
+                "\":" + std::to_string(summary.Count(outcome));
+        comma = ",";
+    }
+    const RoundTripFigures rt = summary.RoundTrips();
+    const auto figure = [&](double value) { return rt.timed ? Fixed(value) : "null"; };
+    json += "},\"round_trip_ms\":{\"timed\":" + std::to_string(rt.timed) +
+            ",\"min\":" + figure(rt.minMs) + ",\"mean\":" + figure(rt.meanMs) +
+            ",\"p99\":" + figure(rt.p99Ms) + ",\"max\":" + figure(rt.maxMs) + "}";
+    json += ",\"interrupted\":" + std::string(interrupted ? "true" : "false") +
+            ",\"exit_code\":" + std::to_string(exitCode) + "}\n";
+    return json;
+}

@@ -1,0 +1,279 @@
+// quillard-run as a user runs it: the real program, a program folder of the
+// test's own, and the simulated reader behind COM200.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "child_process.h"
+#include "program_folder.h"
+#include "quillard/log_texts.h"
+#include "sim_reader_process.h"
+
+namespace {
+
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+
+// A3 is never answered; every other request gets 90 00. (The test plug-ins
+// send the command text's bytes as they are: "00" goes out as 30 30.)
+constexpr const char* kReaderTable = "A3 => none\n* => 90 00\n";
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The round trip of an IN line, or -1.
+int RoundTripOf(const std::string& line)
+{
+    const auto at = line.find("│use ");
+    return at == std::string::npos ? -1 : std::stoi(line.substr(at + std::strlen("│use "), 6));
+}
+
+// The lines with the round-trip figure blanked, which a test cannot know.
+std::vector<std::string> WithoutTimes(std::vector<std::string> lines)
+{
+    for (std::string& line : lines) {
+        const auto at = line.find("│use ");
+        if (at != std::string::npos) line.replace(at + std::strlen("│use "), 6, "     T");
+    }
+    return lines;
+}
+
+class RunnerTest : public ::testing::Test {
+protected:
+    RunnerTest()
+    {
+        folder.Write(kSettingsFileName, kTwoProtocols);
+        folder.Write(kHistoryFileName, "[szProtocolName0]\nCMD0=00 B0\nCMD1=\nCMD2=A1\n");
+        folder.Write("rows.txt", "# two rows\n\n00A4@150\r\n   \nA3@40\n");
+        std::filesystem::create_directory(folder.Path("broken"));
+        folder.Write("broken/Vemra_Test.ini", "[Setting]\nszLanguage=EN\n");
+        std::filesystem::create_directory(folder.Path("absent"));
+        folder.Write("absent/Vemra_Test.ini",
+                     "[Setting]\nnProtocolCount=1\nszProtocolName0=Gone\n"
+                     "[szProtocolName0]\nszDllName=Absent.dll\nnDevCount=0\n");
+    }
+
+    std::string Folder() const { return folder.Path("."); }
+    std::string Plugin(const std::string& name) const
+    {
+        return folder.Path("Protocols/" + name + kNativeLibrarySuffix);
+    }
+    std::vector<std::string> Command(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> argv = {QUILLARD_RUN_PATH, "--folder", Folder()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    }
+
+    TestProgramFolder folder;
+    SimReaderProcess reader{Folder(), kReaderTable};
+};
+
+const std::string kSep = log_texts::kSeparator;
+const std::string kOutA3 = " OUT│ SUCCESS│            │ A3 ";
+const std::string kNoData = "  IN│ NO DATA│use      Tms│ ...";
+
+TEST_F(RunnerTest, TheLogLinesOfEachOutcomeOnStdout)
+{
+    ASSERT_TRUE(reader.Started());
+    const struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::vector<std::string> lines;
+        int exitCode;
+    } cases[] = {
+        {"a send",
+         {"--com", "COM200", "--send", "00 A4 04 00"},
+         {" OUT│ SUCCESS│            │ 00 A4 04 00 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
+         0},
+        {"an address",
+         {"--com", "200", "--protocol", "Bus", "--send", "0 1:A4"},
+         {" OUT│ SUCCESS│            │ 01 A4 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
+         0},
+        {"no data", {"--com", "200", "--send", "A3@120"}, {kOutA3, kNoData, kSep}, 1},
+        {"length error from the check",
+         {"--com", "200", "--plugin", Plugin("Check2"), "--send", "00"},
+         {" OUT│ SUCCESS│            │ 30 30 ", "  IN│ LEN ERR│use      Tms│ 90 00 ", kSep},
+         1},
+        {"reply longer than read",
+         {"--com", "200", "--plugin", Plugin("Garbage"), "--send", "00"},
+         {" OUT│ SUCCESS│            │ 30 30 ", "  IN│ LEN ERR│use      Tms│ ...", kSep},
+         1},
+        {"block check error",
+         {"--com", "200", "--plugin", Plugin("Check3"), "--text", "--send", "A"},
+         {" OUT│ SUCCESS│            │ 41 ", "  IN│ BCC ERR│use      Tms│ 90 00 ", kSep},
+         1},
+        {"the history's rows with a command",
+         {"--com", "200", "--history"},
+         {" OUT│ SUCCESS│            │ 00 B0 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep,
+          " OUT│ SUCCESS│            │ A1 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
+         0},
+        {"a rows file, then a send",
+         {"--com", "200", "--rows", folder.Path("rows.txt"), "--send", "A1"},
+         {" OUT│ SUCCESS│            │ 00 A4 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep, kOutA3,
+          kNoData, kSep, " OUT│ SUCCESS│            │ A1 ", "  IN│ SUCCESS│use      Tms│ 90 00 ",
+          kSep},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChildProcess run(Command(c.args));
+        EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
+        const std::vector<std::string> lines = Lines(run.out);
+        EXPECT_THAT(WithoutTimes(lines), ElementsAreArray(c.lines));
+        for (const std::string& line : lines) {
+            // the shortest wait for a reply above is 40 ms
+            if (line.find("NO DATA") != std::string::npos) {
+                EXPECT_GE(RoundTripOf(line), 40);
+            }
+            EXPECT_LT(RoundTripOf(line), 5000);
+        }
+        EXPECT_THAT(run.err, HasSubstr("transactions: "));
+    }
+}
+
+TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
+{
+    ASSERT_TRUE(reader.Started());
+    const std::string absentPlugin = folder.Path("nowhere/Reader.so");
+    const struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string stderrHas;
+        std::string stdoutHas = {};
+    } cases[] = {
+        {{"--help"}, 0, "", "--com N|COMn"},
+        {{"--version"}, 0, "", "quillard-run 0.1"},
+        {{"--list"}, 0, "", "COM200 (pts/"},
+        {{"--com", "200", "--send", "A1", "--loop", "3"}, 0, "SUCCESS: 3"},
+        {{"--com", "200", "--send", "A3@30", "--send", "A1", "--loop", "3", "--stop-on-error"},
+         1,
+         "transactions: 1\nSUCCESS: 0\nNO DATA: 1\n"},
+        {{"--bogus"}, 2, "quillard-run: unknown option '--bogus'\nTry 'quillard-run --help'."},
+        {{"--com"}, 2, "--com needs a value"},
+        {{"--com", "two", "--send", "A1"}, 2, "'two' is no COM port"},
+        {{"--com", "200", "--hid", "1", "--send", "A1"}, 2, "--com and --hid cannot go together"},
+        {{"--send", "A1"}, 2, "no port: give --com N, --hid INDEX or --list"},
+        {{"--com", "200"}, 2, "nothing to send"},
+        {{"--com", "200", "--char-timeout", "0", "--send", "A1"},
+         2,
+         "--char-timeout: Please enter an integer between 1 and 100000."},
+        {{"--com", "200", "--loop", "0", "--send", "A1"}, 2, "--loop: Please enter an integer"},
+        {{"--com", "200", "--for", "soon", "--send", "A1"}, 2, "--for: 'soon'"},
+        {{"--com", "200", "--addr-len", "1", "--send", "A1"}, 2, "go with --plugin"},
+        {{"--com", "200", "--plugin", Plugin("Check2"), "--history"}, 2, "--history needs"},
+        {{"--com", "200", "--lang", "fr", "--send", "A1"}, 2, "--lang: give en or cn"},
+        {{"--com", "200", "--send", "ABC"},
+         2,
+         "--send 'ABC': Command format fault, Appear odd valid characters, Please Check input!"},
+        {{"--com", "200", "--send", "ABC", "--lang", "cn"},
+         2,
+         "命令格式错误, 出现奇数个有效字符, 请检查输入!"},
+        {{"--com", "200", "--send", "  "}, 2, "Command cannot be empty, please input!"},
+        {{"--com", "200", "--protocol", "1", "--send", "A1"},
+         2,
+         "Address length error, Need 1 bytes!"},
+        {{"--com", "200", "--send", "A1@soon"}, 2, "Please enter a positive integer."},
+        {{"--com", "200", "--rows", folder.Path("none.txt")}, 2, "none.txt: cannot be read"},
+        {{"--com", "200", "--protocol", "Ring", "--send", "A1"}, 2, "no protocol 'Ring' in "},
+        {{"--folder", folder.Path("broken"), "--com", "200", "--send", "A1"},
+         2,
+         "Vemra_Test.ini error!"},
+        {{"--folder", folder.Path("absent"), "--com", "200", "--send", "A1"},
+         3,
+         "Can't load " + folder.Path("absent") +
+             "/Protocols/Absent.dll!\nLoad Absent.dll Faild!!!"},
+        {{"--com", "200", "--plugin", absentPlugin, "--send", "A1"},
+         3,
+         "Can't load " + absentPlugin + "!\nLoad " + absentPlugin + " Faild!!!"},
+        {{"--com", "200", "--plugin", Plugin("NoUnwrap"), "--send", "A1"},
+         3,
+         "Function: tlx_ReaderToPC can't be found."},
+        {{"--com", "201", "--send", "A1"}, 3, "Open COM 201 Failed！"},
+        {{"--hid", "4000", "--send", "A1", "--lang", "en"},
+         3,
+         "Vemra HIDDevice ID: 4000 Open failed!"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& arg : c.args)
+            shown += arg + " ";
+        SCOPED_TRACE(shown);
+        ChildProcess run(Command(c.args));
+        EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(c.stderrHas));
+        EXPECT_THAT(run.out, HasSubstr(c.stdoutHas));
+        if (c.exitCode >= 2) {
+            EXPECT_THAT(run.out, ::testing::IsEmpty());
+        }
+    }
+}
+
+TEST_F(RunnerTest, AThousandPassesAgainstAPromptReaderAreCountedInTheSummary)
+{
+    ASSERT_TRUE(reader.Started());
+    ChildProcess run(Command({"--com", "200", "--char-timeout", "1", "--send", "A1", "--loop",
+                              "1000", "--quiet", "--json"}));
+    EXPECT_EQ(run.Finish(), 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, HasSubstr("{\"transactions\":1000,\"outcomes\":{\"SUCCESS\":1000,"
+                                   "\"NO DATA\":0,"));
+    EXPECT_THAT(run.err, HasSubstr("\"round_trip_ms\":{\"timed\":1000,\"min\":"));
+    EXPECT_THAT(run.err, HasSubstr("\"interrupted\":false,\"exit_code\":0}\n"));
+    EXPECT_EQ(reader.Requests(1000), 1000u);
+
+    // two rows a pass, one never answered
+    ChildProcess mixed(Command(
+        {"--com", "200", "--char-timeout", "1", "--send", "A1", "--send", "A3@20", "--loop", "5"}));
+    EXPECT_EQ(mixed.Finish(), 1);
+    EXPECT_EQ(Lines(mixed.out).size(), 30u);
+    EXPECT_THAT(mixed.err, HasSubstr("transactions: 10\nSUCCESS: 5\nNO DATA: 5\nLEN ERR: 0\n"));
+    EXPECT_THAT(mixed.err, HasSubstr("(10 timed)"));
+}
+
+TEST_F(RunnerTest, TimestampsPrefixEveryLine)
+{
+    ASSERT_TRUE(reader.Started());
+    ChildProcess run(Command({"--com", "200", "--send", "A1", "--timestamps"}));
+    EXPECT_EQ(run.Finish(), 0);
+    const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ( OUT│|  IN│|──┼).*)");
+    const auto lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 3u);
+    for (const std::string& line : lines)
+        EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+}
+
+TEST_F(RunnerTest, AnInterruptEndsTheRunAfterTheTransactionUnderWay)
+{
+    ASSERT_TRUE(reader.Started());
+    ChildProcess run(Command({"--com", "200", "--send", "A1", "--send", "A3@300", "--for", "60"}));
+    ASSERT_TRUE(run.ReadUntil(
+        [](const std::string& out) {
+            return out.find(" OUT│ SUCCESS│            │ A3 ") != std::string::npos;
+        },
+        10s));
+    run.Signal(SIGINT);  // while the reply to A3 is awaited
+    EXPECT_EQ(run.Finish(5s), 130);
+    const auto lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(lines.back(), kSep);
+    EXPECT_THAT(lines[lines.size() - 2], HasSubstr("NO DATA"));
+    EXPECT_GE(RoundTripOf(lines[lines.size() - 2]), 300);
+    const auto separators = std::count(lines.begin(), lines.end(), kSep);
+    EXPECT_THAT(run.err, HasSubstr("transactions: " + std::to_string(separators) + "\n"));
+    EXPECT_THAT(run.err, HasSubstr("interrupted\n"));
+}
+
+}  // namespace
