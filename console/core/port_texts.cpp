@@ -18,12 +18,23 @@ std::string LineSettingWithoutBlanks(std::string_view text)
     return WithoutSpaces(text);
 }
 
-std::string ComListEntryText(std::string_view name, std::string_view device)
+std::string_view ComNameText(std::string_view name)
 {
     while (!name.empty() && (name.front() == '\\' || name.front() == '.'))
         name.remove_prefix(1);
+    return name;
+}
+
+std::string_view DeviceText(std::string_view device)
+{
     if (device.starts_with("/dev/")) device.remove_prefix(5);
-    std::string entry(name);
+    return device;
+}
+
+std::string ComListEntryText(std::string_view name, std::string_view device)
+{
+    std::string entry(ComNameText(name));
+    device = DeviceText(device);
     if (!device.empty()) entry.append(" (").append(device).append(")");
     return entry;
 }

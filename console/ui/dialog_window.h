@@ -109,7 +109,10 @@ public:
 
     // Combo boxes: the list and its selection; GetItemText gives the edit's text.
     virtual void ResetContent(int id) = 0;
-    virtual void AddString(int id, std::string_view text) = 0;
+    // Appends an entry; `detail`, if any, stands beside it in the dropped list
+    // only (the edit shows `text`, and GetItemText reads it).
+    virtual void AddString(int id, std::string_view text, std::string_view detail) = 0;
+    void AddString(int id, std::string_view text) { AddString(id, text, {}); }
     virtual int GetCount(int id) const = 0;
     // Selects entry `index` and shows it in the edit; -1 selects none.
     virtual void SetCurSel(int id, int index) = 0;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <bitset>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -18,6 +19,7 @@
 #include "hollet/CxComm.h"
 #include "hollet/CxHid.h"
 #include "quillard/dynamic_library.h"
+#include "quillard/loop_pass.h"
 #include "quillard/settings.h"
 #include "quillard/transaction.h"
 #include "quillard/window_thread_calls.h"
@@ -52,6 +54,13 @@ public:
     // into the controls (false). Taking stops at the first value that fails
     // its check, after a message and with the focus on that edit.
     bool UpdateData(bool saveAndValidate = true);
+    // How far a data exchange towards the members got.
+    enum class ExchangeOutcome {
+        kTaken,             // every value
+        kRowValueFailed,    // a row's time-out failed: no row value after it was taken
+        kOtherValueFailed,  // the rows' values were taken; a later one failed
+    };
+    ExchangeOutcome TakeValues();
 
     // What the window reports.
     void OnCommand(int id) override;
@@ -149,7 +158,11 @@ private:
     void OnOK();
     void OnCancel();
     void EndDialog(int result);
+    void PutValues();
     void TakeRowTexts();
+    void TakeLoopChecks();
+    // Shows the rows down to `row` (as "+" would), so that the focus can reach it.
+    void ShowRowsDownTo(int row);
     bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThreadId; }
     void SetCaption(int id, const char* chinese, const char* english);
     bool SwitchLoopOff();
@@ -157,6 +170,9 @@ private:
     bool ClosePortStoppingLoop(CxBasePort& port);
     void SetOpenPort(CxBasePort* port, int openButton, std::span<const int> locked);
     void JoinLoopWorker();
+    void StartWorker(std::function<void()> job);
+    void EnableComOpenButton(bool enable);
+    bool CheckRow(int row);
     void OnWorkerWoken();
 
     CxComm m_comm;
@@ -172,14 +188,16 @@ private:
     std::thread m_hLoopThread;
     std::thread::id m_dwLoopThreadId;
     std::atomic<bool> m_bWorkerEnded{true};
-    bool m_bStopping = false;  // stopped, the worker still finishing its pass
-    struct LoopRow {
-        std::string text;
-        unsigned timeout;
-    };
-    std::vector<LoopRow> m_loopRows;  // the checked rows as the loop started
+    // The worker ends by itself (a loop stopped, or a Send), still running; the
+    // send controls come back when it has ended.
+    bool m_bStopping = false;
+    std::vector<LoopRow> m_loopRows;  // what the worker sends: the rows as it started
     const std::thread::id m_windowThreadId = std::this_thread::get_id();
     WindowThreadCalls m_calls{[this] { m_window->Wake(); }};
+
+    // The bound values (in binding order) that the last exchange towards the
+    // members did not reach; putting the members back leaves those controls alone.
+    std::bitset<4 * kRows + 2> m_untaken;
 
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;

@@ -4,11 +4,11 @@
 // for it: its log lines go through WindowThreadCalls, which the window thread
 // serves whenever it waits for the worker. After a stop, the controls that
 // start a transaction stay disabled until the worker has finished its pass, so
-// that no transaction of the window overlaps one of the worker.
+// that no transaction of the window overlaps one of the worker. A Send runs its
+// one transaction on the same worker.
 #include "language_texts.h"
 #include "main_dialog.h"
 #include "quillard/log_texts.h"
-#include "quillard/row_parser.h"
 
 namespace {
 
@@ -30,9 +30,12 @@ void MainDialog::SetLooping(bool on)
     m_bLooping = on;
 }
 
+// The values are taken once; the check boxes count as the user sees them,
+// also when a time-out edit before them failed.
 void MainDialog::OnLoopSend()
 {
-    UpdateData(true);
+    const ExchangeOutcome taken = TakeValues();
+    TakeLoopChecks();
     CxBasePort* port = m_engine.GetCurrentPort();
     if (!port || !port->IsOpen()) {
         MessageBox("The port is not open!");
@@ -52,29 +55,28 @@ void MainDialog::OnLoopSend()
             JoinLoopWorker();
             EnableSendControls(true);
         } else {
-            // The worker finishes its pass; the window goes on meanwhile.
+            // The worker finishes its pass; the window goes on meanwhile, and
+            // closing the port ends a reply the worker still awaits.
             m_bStopping = true;
             m_window->EnableItem(1014, false);
+            EnableComOpenButton(true);
         }
         return;
     }
-    m_loopRows.clear();
+    // A failed time-out has had its message and holds the focus.
+    if (taken == ExchangeOutcome::kRowValueFailed) return;
+    std::vector<LoopRow> rows;
     for (int row = 0; row < kRows; ++row) {
         if (!m_bLoopCheck[row]) continue;
         m_strSendText[row].clear();
-        if (!ParseRow(row)) return;
-        m_loopRows.push_back({m_strSendText[row], m_nRowTimeout[row]});
+        if (!CheckRow(row)) return;
+        rows.push_back({m_strSendText[row], m_nRowTimeout[row]});
     }
-    JoinLoopWorker();
+    JoinLoopWorker();  // a worker that is still winding down never sees the new rows
+    m_loopRows = std::move(rows);
     EnableSendControls(false);
     SetLooping(true);
-    m_bWorkerEnded = false;
-    m_hLoopThread = std::thread([this] {
-        LoopThreadProc(this);
-        m_bWorkerEnded = true;
-        m_calls.Notify();
-    });
-    m_dwLoopThreadId = m_hLoopThread.get_id();
+    StartWorker([this] { LoopThreadProc(this); });
     m_calls.WaitServing([] { return false; }, kStartWait);
     SetCaption(1014, "循环发送", "Loop Send");
 }
@@ -82,26 +84,30 @@ void MainDialog::OnLoopSend()
 int MainDialog::LoopThreadProc(MainDialog* window)
 {
     if (!window) return 1;
-    while (window->GetLooping()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        window->LoopPass();
-    }
+    RunLoopPasses(window->m_engine, window->m_loopRows, [window] { return window->GetLooping(); });
     return 0;
 }
 
 void MainDialog::LoopPass()
 {
-    for (const LoopRow& row : m_loopRows) {
-        const int result =
-            m_engine.Transact(row.text.data(), static_cast<int>(row.text.size()), row.timeout);
-        if (result == kTransactPortNotOpen) return;
-    }
+    RunLoopPass(m_engine, m_loopRows);
+}
+
+void MainDialog::StartWorker(std::function<void()> job)
+{
+    m_bWorkerEnded = false;
+    m_hLoopThread = std::thread([this, job = std::move(job)] {
+        job();
+        m_bWorkerEnded = true;
+        m_calls.Notify();
+    });
+    m_dwLoopThreadId = m_hLoopThread.get_id();
 }
 
 void MainDialog::EnableSendControls(bool on)
 {
     EnableAddrEdits(on && m_pCurProtocol && m_pCurProtocol->nAddrLen != 0);
-    m_window->EnableItem(1015, on);
+    EnableComOpenButton(on);
     m_window->EnableItem(1061, on);
     for (int row = 0; row < kRows; ++row) {
         for (int id : {CommandId(row), TimeoutId(row), SendId(row), LoopCheckId(row)})

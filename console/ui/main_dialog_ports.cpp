@@ -1,13 +1,9 @@
 // Port selection: the COM port list, opening and closing the serial port and
 // the HID reader. At most one port is open; it is the current port.
-#include <climits>
-#include <cstdio>
-#include <string_view>
-
 #include "language_texts.h"
 #include "main_dialog.h"
 #include "quillard/com_port_list.h"
-#include "quillard/field_parse.h"
+#include "quillard/port_texts.h"
 
 namespace {
 
@@ -21,31 +17,6 @@ constexpr int kHidOpen = 1062;
 constexpr int kDefaultLineSetting = 4;  // "19200, n,8,1"
 constexpr unsigned long kNoHidDevice = 0xFFFFFFFF;
 
-// "\\.\COM3" → "COM3 (ttyS2)": the name the open button reads, and the device.
-std::string ComListEntry(std::string_view name, std::string_view device)
-{
-    while (!name.empty() && (name.front() == '\\' || name.front() == '.'))
-        name.remove_prefix(1);
-    if (device.starts_with("/dev/")) device.remove_prefix(5);
-    std::string entry(name);
-    if (!device.empty()) entry.append(" (").append(device).append(")");
-    return entry;
-}
-
-std::string WithoutBlanks(std::string text)
-{
-    std::erase(text, ' ');
-    return text;
-}
-
-// "%d" of a message replaced by `number`.
-std::string WithNumber(const char* format, unsigned long number)
-{
-    char text[128];
-    std::snprintf(text, sizeof text, format, number);
-    return text;
-}
-
 }  // namespace
 
 void MainDialog::SetCaption(int id, const char* chinese, const char* english)
@@ -53,12 +24,14 @@ void MainDialog::SetCaption(int id, const char* chinese, const char* english)
     m_window->SetItemText(id, InLanguage(m_nLanguage, chinese, english));
 }
 
+// Each entry is the port's name; the dropped list shows the device beside it.
 void MainDialog::FillComList()
 {
     m_window->ResetContent(kComName);
     const ComPortList ports([this](const std::string& message) { MessageBox(message); });
     for (std::size_t i = 0; i < ports.Names().size(); ++i)
-        m_window->AddString(kComName, ComListEntry(ports.Names()[i], ports.Devices()[i]));
+        m_window->AddString(kComName, ComNameText(ports.Names()[i]),
+                            DeviceText(ports.Devices()[i]));
     if (m_window->GetCount(kComName) > 0) m_window->SetCurSel(kComName, 0);
     m_window->SetCurSel(kLineSetting, kDefaultLineSetting);
 }
@@ -66,6 +39,13 @@ void MainDialog::FillComList()
 void MainDialog::OnEditchangeComList()
 {
     FillComList();
+}
+
+// The COM Open/Close button takes clicks unless the HID reader is open: nothing
+// opens both ports.
+void MainDialog::EnableComOpenButton(bool enable)
+{
+    m_window->EnableItem(kComOpen, enable && !m_hid.IsOpen());
 }
 
 // Closes `port`, twice if it stays open, after switching a running loop off;
@@ -98,26 +78,31 @@ void MainDialog::SetOpenPort(CxBasePort* port, int openButton, std::span<const i
 
 void MainDialog::OnComOpen()
 {
-    UpdateData(true);
+    const ExchangeOutcome taken = TakeValues();  // the handler goes on whatever it reports
     static constexpr int kLockedWhileOpen[] = {kComName, kLineSetting, kCharTimeout,
                                                kHidList, kHidSearch,   kHidOpen};
     if (m_comm.IsOpen()) {
         if (!ClosePortStoppingLoop(m_comm)) {
-            MessageBox(WithNumber("close COM %lu Failed！", m_comm.GetPort()));
+            MessageBox("close COM " + std::to_string(m_comm.GetPort()) + " Failed！");
             return;
         }
         SetOpenPort(nullptr, kComOpen, kLockedWhileOpen);
         return;
     }
     JoinLoopWorker();  // the port changes only with no worker left
-    const std::string portText = m_window->GetItemText(kComName);
-    const std::string lineSetting = WithoutBlanks(m_window->GetItemText(kLineSetting));
-    const unsigned long port = NumberAfterLeading(portText, "COM");
+    const unsigned long port = ComNumberFromText(m_window->GetItemText(kComName));
+    const std::string lineSetting = LineSettingWithoutBlanks(m_window->GetItemText(kLineSetting));
     if (!m_comm.Open(port, lineSetting.c_str())) {
-        MessageBox(WithNumber("Open COM %lu Failed！", port));
+        MessageBox(ComOpenFailedMessage(port));
         return;
     }
     SetOpenPort(&m_comm, kComOpen, kLockedWhileOpen);
+    if (taken == ExchangeOutcome::kOtherValueFailed) {
+        // The port goes on with the character time-out it had; the locked
+        // edit shows that one rather than the text that was refused.
+        m_nCharTimeout = static_cast<unsigned>(m_engine.GetCharTimeout());
+        m_window->SetItemText(kCharTimeout, std::to_string(m_nCharTimeout));
+    }
 }
 
 void MainDialog::OnHidSearch()
@@ -126,11 +111,11 @@ void MainDialog::OnHidSearch()
     m_window->ResetContent(kHidList);
     unsigned long index = CxHid::FindFirstHidDev();
     if (index == kNoHidDevice) {
-        AppendLog("No Find Vemra HID Device!");
+        AppendLog(kNoHidDeviceText);
         return;
     }
     while (index != kNoHidDevice) {
-        m_window->AddString(kHidList, WithNumber("Vemra HIDDevice ID: %lu", index));
+        m_window->AddString(kHidList, HidEntryText(index));
         index = CxHid::FindNextHidDev(index);
     }
     m_window->SetCurSel(kHidList, 0);
@@ -144,10 +129,8 @@ void MainDialog::OnHidOpen()
         if (!ClosePortStoppingLoop(m_hid)) {
             char name[1024] = {};
             if (m_hid.GetDevName(name)) {
-                char text[1200];
-                std::snprintf(text, sizeof text,
-                              InLanguage(m_nLanguage, "%s 关闭失败！", "Close %s Failed!"), name);
-                MessageBox(text);
+                const std::string path = name;
+                MessageBox(m_nLanguage == 1 ? "Close " + path + " Failed!" : path + " 关闭失败！");
             }
             return;
         }
@@ -155,12 +138,9 @@ void MainDialog::OnHidOpen()
         return;
     }
     JoinLoopWorker();
-    const unsigned long index =
-        NumberAfterLeading(m_window->GetItemText(kHidList), "Vemra HIDDevice ID: ");
+    const unsigned long index = HidIndexFromEntry(m_window->GetItemText(kHidList));
     if (!m_hid.Open(index)) {
-        MessageBox(WithNumber(InLanguage(m_nLanguage, "Vemra HIDDevice ID: %lu 打开失败！",
-                                         "Vemra HIDDevice ID: %lu Open failed!"),
-                              index));
+        MessageBox(HidOpenFailedMessage(index, m_nLanguage));
         return;
     }
     SetOpenPort(&m_hid, kHidOpen, kLockedWhileOpen);

@@ -84,20 +84,12 @@ void MainDialog::LimitAddrEdits(int characters)
                             characters > 0 ? static_cast<std::size_t>(characters) : 0);
 }
 
-// The rows' texts straight from their edits, so that a time-out edit that
-// fails the data exchange cannot keep typed commands from being saved.
-void MainDialog::TakeRowTexts()
-{
-    for (int row = 0; row < kRows; ++row) {
-        m_strAddr[row] = m_window->GetItemText(AddressId(row));
-        m_strCmd[row] = m_window->GetItemText(CommandId(row));
-    }
-}
-
 void MainDialog::ExchangeRows(ProtocolEntry* entry, bool toEntry)
 {
     if (!entry) return;
     if (toEntry) {
+        // A time-out edit that fails the exchange cannot keep typed rows from
+        // being saved.
         UpdateData(true);
         TakeRowTexts();
         entry->szAddr = m_strAddr;

@@ -60,6 +60,12 @@ void MainDialog::OnRemoveRow()
     if (m_nRowCount == kRows - 1) m_window->EnableItem(1001, true);
 }
 
+void MainDialog::ShowRowsDownTo(int row)
+{
+    while (m_nRowCount <= row && m_nRowCount < kRows)
+        OnAddRow();
+}
+
 // The address, command and time-out edits take their row's colour; a
 // disabled edit keeps the toolkit's own look.
 std::optional<RgbColour> MainDialog::ControlColour(int id)

@@ -1,5 +1,6 @@
 #include "qt_dialog_window.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -40,6 +42,28 @@ int IdOfControl(const QWidget* widget)
     return kNoId;
 }
 
+// Room for the list's frame, item margins and a scroll bar beside an entry's text.
+constexpr int kListTextMargin = 40;
+
+QString EntryWithDetail(const QString& text, const QString& detail)
+{
+    return detail.isEmpty() ? text : QStringLiteral("%1  (%2)").arg(text, detail);
+}
+
+// A combo box's dropped list shows each entry's detail beside its text; the
+// edit shows the text alone.
+class EntryDetailDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = EntryWithDetail(option->text, index.data(Qt::UserRole).toString());
+    }
+};
+
 }  // namespace
 
 std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
@@ -66,6 +90,7 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate& dialogTemplate, DialogHandl
             connect(button, &QAbstractButton::clicked, this,
                     [this, id] { m_handler.OnCommand(id); });
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            combo->setItemDelegate(new EntryDetailDelegate(combo));
             combo->lineEdit()->installEventFilter(this);
             connect(combo->lineEdit(), &QLineEdit::textEdited, this,
                     [this, id] { m_handler.OnNotify(id, DialogNotification::kEditChanged); });
@@ -231,9 +256,14 @@ void QtDialogWindow::ResetContent(int id)
     Item<QComboBox>(id)->clear();
 }
 
-void QtDialogWindow::AddString(int id, std::string_view text)
+void QtDialogWindow::AddString(int id, std::string_view text, std::string_view detail)
 {
-    Item<QComboBox>(id)->addItem(FromUtf8(text));
+    auto* combo = Item<QComboBox>(id);
+    combo->addItem(FromUtf8(text), FromUtf8(detail));
+    const QString shown = EntryWithDetail(FromUtf8(text), FromUtf8(detail));
+    // The dropped list is as wide as its widest entry needs, never narrower than the box.
+    const int needed = combo->fontMetrics().horizontalAdvance(shown) + kListTextMargin;
+    if (needed > combo->view()->minimumWidth()) combo->view()->setMinimumWidth(needed);
 }
 
 int QtDialogWindow::GetCount(int id) const

@@ -51,7 +51,7 @@ public:
     LogView& LogOf(int id) override;
 
     void ResetContent(int id) override;
-    void AddString(int id, std::string_view text) override;
+    void AddString(int id, std::string_view text, std::string_view detail) override;
     int GetCount(int id) const override;
     void SetCurSel(int id, int index) override;
 

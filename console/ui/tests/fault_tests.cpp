@@ -21,9 +21,11 @@ private slots:
         QVERIFY(window.OpenReaderPort());
         window.Edit(1026)->setText(QStringLiteral("F1"));  // a frame of -1 bytes: nothing sent
         window.dialog->OnCommand(1003);
+        QVERIFY(WaitForWorker(*window.dialog));
         QCOMPARE(window.LogText(), QString());
         window.Edit(1026)->setText(QStringLiteral("01"));  // a reply longer than read
         window.dialog->OnCommand(1003);
+        QVERIFY(WaitForWorker(*window.dialog));
         QVERIFY2(window.LogText().contains(QStringLiteral("  IN│ LEN ERR│use ")) &&
                      window.LogText().contains(QStringLiteral("ms│ ...")),
                  qPrintable(window.LogText()));
@@ -76,6 +78,7 @@ private slots:
         for (int send = 0; send < 2; ++send) {
             window.dialog->ClearLog();
             window.dialog->OnCommand(1003);
+            QVERIFY(WaitForWorker(*window.dialog));
             const QStringList lines = window.LogText().split('\n');
             QVERIFY2(lines.size() == 4 && lines[1].startsWith(QStringLiteral("  IN│ SUCCESS│")),
                      qPrintable(window.LogText().left(300)));

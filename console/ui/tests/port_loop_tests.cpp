@@ -69,12 +69,14 @@ private slots:
         auto* ports = View(dialog).Item<QComboBox>(1058);
         auto* lines = View(dialog).Item<QComboBox>(1060);
         QCOMPARE(ports->count(), 1);
-        QVERIFY(ports->currentText().startsWith(QStringLiteral("COM200 (")));
+        // The edit shows the name; the dropped list shows the device beside it.
+        QCOMPARE(ports->currentText(), QStringLiteral("COM200"));
+        QVERIFY(ports->itemData(0).toString().startsWith(QStringLiteral("pts/")));
         QCOMPARE(lines->currentText(), QStringLiteral("19200, n,8,1"));
         lines->setCurrentIndex(10);
         QTest::keyClicks(ports->lineEdit(), "7");
         QCOMPARE(ports->count(), 1);
-        QVERIFY(ports->currentText().startsWith(QStringLiteral("COM200 (")));
+        QCOMPARE(ports->currentText(), QStringLiteral("COM200"));
         QCOMPARE(lines->currentText(), QStringLiteral("19200, n,8,1"));
         QVERIFY(window.messages.isEmpty());
     }
@@ -152,6 +154,7 @@ private slots:
         QVERIFY(window.OpenReaderPort());
         window.Edit(1027)->setText(QStringLiteral("00 a4"));
         QTest::mouseClick(View(*window.dialog).GetDlgItem(1004), Qt::LeftButton);
+        QVERIFY(WaitForWorker(*window.dialog));
         const QStringList lines = window.LogText().split('\n');
         QCOMPARE(lines.size(), 4);
         QCOMPARE(lines[0], QStringLiteral(" OUT│ SUCCESS│            │ 00 A4 "));

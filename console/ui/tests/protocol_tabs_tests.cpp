@@ -259,6 +259,7 @@ private slots:
         dialog.Engine().SetCurrentPort(&port);
         window.Edit(1026)->setText(QStringLiteral("00B0"));
         QTest::mouseClick(View(dialog).GetDlgItem(1003), Qt::LeftButton);
+        QVERIFY(WaitForWorker(dialog));
         dialog.Engine().SetCurrentPort(nullptr);
         const QStringList lines = window.LogText().split('\n');
         QCOMPARE(lines.size(), 4);

@@ -49,14 +49,14 @@ private slots:
             dialog.SetMessageHandler(
                 [&](const std::string& text) { messages << QString::fromStdString(text); });
             dialog.Create();
-            QVERIFY(View(dialog).Item<QComboBox>(1058)->currentText().startsWith(
-                QStringLiteral("COM201 (")));
+            QCOMPARE(View(dialog).Item<QComboBox>(1058)->currentText(), QStringLiteral("COM201"));
             auto* log = View(dialog).Item<QPlainTextEdit>(1000);
             for (int round = 0; round < 2; ++round) {  // the reader takes a reopened port too
                 dialog.OnCommand(1015);
                 QVERIFY(dialog.Comm().IsOpen());
                 View(dialog).Item<QLineEdit>(1026)->setText(QStringLiteral("00 A4 04 00"));
                 dialog.OnCommand(1003);
+                QVERIFY(WaitForWorker(dialog));
                 QVERIFY2(log->toPlainText().contains(QStringLiteral("  IN│ SUCCESS│")),
                          qPrintable(log->toPlainText()));
                 QVERIFY(log->toPlainText().contains(QStringLiteral("│ 90 00 \n")));

@@ -41,8 +41,10 @@ int main(int argc, char** argv)
             .Item<QLineEdit>(MainDialog::CommandId(row))
             ->setText(QString::fromLatin1(commands[row]));
     View(dialog).Item<QLineEdit>(MainDialog::TimeoutId(1))->setText(QStringLiteral("300"));
-    for (int row : {0, 1, 2})
+    for (int row : {0, 1, 2}) {
         dialog.OnSend(row);
+        WaitForWorker(dialog);
+    }
     QApplication::processEvents();
     const bool saved = View(dialog).grab().save(QString::fromLocal8Bit(argv[1]));
     dialog.OnCommand(1015);

@@ -15,6 +15,11 @@ unsigned long ComNumberFromText(std::string_view text);
 // A line setting as the serial port reads it: "19200, n,8,1" → "19200,n,8,1".
 std::string LineSettingWithoutBlanks(std::string_view text);
 
+// "\\.\COM3" → "COM3": the name a COM text is read from.
+std::string_view ComNameText(std::string_view name);
+// "/dev/ttyS2" → "ttyS2": the device behind a COM name, as lists show it.
+std::string_view DeviceText(std::string_view device);
+
 // "\\.\COM3" with the device /dev/ttyS2 → "COM3 (ttyS2)": the name a COM text
 // is read from, and the device behind it.
 std::string ComListEntryText(std::string_view name, std::string_view device);
