@@ -124,6 +124,9 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
         if (got == 0) break;
         count += got;
     }
+    // A reply that a close cut short is no reply: its bytes are not handed on
+    // as if they were all of it.
+    if (m_closing.load()) return 0;
     return count;
 }
 

@@ -304,6 +304,28 @@ TEST_F(CxCommTest, CloseEndsAPendingWaitPromptly)
     EXPECT_THAT(ReadReply(1000, 50), ::testing::ElementsAre(0x01));
 }
 
+TEST_F(CxCommTest, AReplyThatACloseCutsShortIsNoReply)
+{
+    OpenPort();
+    comm.SetTimeouts(1000, 200);
+    std::atomic<bool> streaming{true};
+    std::thread reader([&] {  // a long reply, one byte every 20 ms
+        for (int i = 0; i < 200 && streaming; ++i) {
+            peer.Send({static_cast<unsigned char>(i)});
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    auto pending = std::async(std::launch::async, [&] {
+        std::vector<unsigned char> buffer(1024);
+        return comm.Read(buffer.data(), 1024);
+    });
+    std::this_thread::sleep_for(300ms);
+    comm.Close();
+    EXPECT_EQ(pending.get(), 0u);
+    streaming = false;
+    reader.join();
+}
+
 TEST_F(CxCommTest, NothingIsSentOnceACloseHasBegun)
 {
     OpenPort();

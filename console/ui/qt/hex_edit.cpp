@@ -1,16 +1,8 @@
 #include "hex_edit.h"
 
-#include <QClipboard>
-#include <QContextMenuEvent>
-#include <QDropEvent>
-#include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMimeData>
 #include <algorithm>
-#include <limits>
-#include <memory>
 
 #include "quillard/text_encoding.h"
 
@@ -44,28 +36,54 @@ bool TypesCharacters(const QKeyEvent& event)
 
 }  // namespace
 
-qsizetype HexEdit::Room() const
+HexEdit::HexEdit(QWidget* parent) : QLineEdit(parent)
 {
-    if (m_nLimit <= 0) return std::numeric_limits<qsizetype>::max();
-    const qsizetype left = text().size() - selectedText().size();
-    return std::max<qsizetype>(0, m_nLimit - left);
+    // A change of the user's is told first (textEdited), then every change
+    // (textChanged): the text before the change is at hand when it is judged.
+    connect(this, &QLineEdit::textEdited, this, &HexEdit::KeepEditWithinRules);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_shown = text; });
+}
+
+void HexEdit::KeepEditWithinRules(const QString& edited)
+{
+    const QString& before = m_shown;
+    // What the change brought in lies between the part both texts begin with
+    // and the part both end with; a character of two halves is never split.
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(before.size(), edited.size());
+    while (prefix < shorter && before[prefix] == edited[prefix])
+        ++prefix;
+    if (prefix > 0 && edited[prefix - 1].isHighSurrogate()) --prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
+        ++suffix;
+    if (suffix > 0 && edited[edited.size() - suffix].isLowSurrogate()) --suffix;
+    const QString brought = edited.mid(prefix, edited.size() - prefix - suffix);
+
+    QString kept = KeepGbkText(brought);
+    if (m_nLimit > 0) {
+        const qsizetype room = std::max<qsizetype>(0, m_nLimit - (edited.size() - brought.size()));
+        if (kept.size() > room) {
+            kept.truncate(room);
+            if (!kept.isEmpty() && kept.back().isHighSurrogate()) kept.chop(1);
+        }
+    }
+    if (kept == brought) return;
+    const qsizetype cursor = prefix + kept.size();
+    setText(edited.left(prefix) + kept + edited.right(suffix));
+    setCursorPosition(static_cast<int>(cursor));
 }
 
 void HexEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Control) m_bControlDown = true;
-    if (event->matches(QKeySequence::Paste)) {
-        PasteKept();
-        event->accept();
-        return;
-    }
-    if (!TypesCharacters(*event)) {
+    if (!TypesCharacters(*event) || !Filtering()) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    const QString typed = KeepGbkText(event->text());
-    const QString kept = Filtering() ? FilterHexText(typed) : typed;
-    if (kept.isEmpty() || kept.size() > Room()) {
+    const QString kept = FilterHexText(event->text());
+    if (kept.isEmpty()) {
         event->accept();
         return;
     }
@@ -85,73 +103,14 @@ void HexEdit::keyReleaseEvent(QKeyEvent* event)
 // Text composed with an input method is typed text too.
 void HexEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (event->commitString().isEmpty()) {
+    if (!Filtering() || event->commitString().isEmpty()) {
         QLineEdit::inputMethodEvent(event);
         return;
     }
-    const QString typed = KeepGbkText(event->commitString());
     QInputMethodEvent filtered(event->preeditString(), event->attributes());
-    filtered.setCommitString(Filtering() ? FilterHexText(typed) : typed, event->replacementStart(),
+    filtered.setCommitString(FilterHexText(event->commitString()), event->replacementStart(),
                              event->replacementLength());
     QLineEdit::inputMethodEvent(&filtered);
-}
-
-// A paste is cut to the room left, as a limited edit does; it is not filtered
-// (a paste never goes through the character filter).
-void HexEdit::PasteKept(bool selection)
-{
-    if (isReadOnly()) return;
-    const QString text = QGuiApplication::clipboard()->text(selection ? QClipboard::Selection
-                                                                      : QClipboard::Clipboard);
-    insert(KeepGbkText(text).left(Room()));
-}
-
-QMenu* HexEdit::CreateContextMenu()
-{
-    QMenu* menu = createStandardContextMenu();
-    // The action that pastes is the one connected to the edit's own paste (by
-    // name in the Qt of Debian 12, by member in others).
-    for (QAction* action : menu->actions()) {
-        const bool byName = disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
-        const bool byMember = disconnect(action, &QAction::triggered, this, &QLineEdit::paste);
-        if (byName || byMember) connect(action, &QAction::triggered, this, [this] { PasteKept(); });
-    }
-    return menu;
-}
-
-void HexEdit::contextMenuEvent(QContextMenuEvent* event)
-{
-    const std::unique_ptr<QMenu> menu(CreateContextMenu());
-    menu->exec(event->globalPos());
-}
-
-// Text dragged in from elsewhere comes without the characters GBK lacks.
-void HexEdit::dropEvent(QDropEvent* event)
-{
-    const QMimeData* data = event->mimeData();
-    if (!data || !data->hasText() || KeepGbkText(data->text()) == data->text()) {
-        QLineEdit::dropEvent(event);
-        return;
-    }
-    QMimeData kept;
-    kept.setText(KeepGbkText(data->text()));
-    QDropEvent filtered(event->position(), event->possibleActions(), &kept, event->buttons(),
-                        event->modifiers(), event->type());
-    filtered.setDropAction(event->proposedAction());
-    QLineEdit::dropEvent(&filtered);
-    event->setAccepted(filtered.isAccepted());
-}
-
-// The middle button pastes the selection where the system has one (X11).
-void HexEdit::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
-        deselect();
-        PasteKept(true);
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
 }
 
 // A Control key released elsewhere must not leave the filter off.

@@ -1,4 +1,5 @@
-// The row edits take no character that has no GBK form, by any way in.
+// The row edits take no character that has no GBK form, and no more
+// characters than their limit, by any way in.
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -36,23 +37,33 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<bool>("filter");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("offered");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("typed in text mode") << "type" << false << kKept;
-        QTest::newRow("typed with Control held in hex mode") << "control" << true << kKept;
-        QTest::newRow("input method") << "input method" << false << kKept;
-        QTest::newRow("Control+V") << "Control+V" << false << kKept;
-        QTest::newRow("Shift+Insert in hex mode") << "Shift+Insert" << true << kKept;
-        QTest::newRow("context menu Paste") << "menu" << false << kKept;
-        QTest::newRow("dropped") << "drop" << false << kKept;
-        QTest::newRow("middle button") << "middle" << false << kKept;
+        const struct {
+            const char* way;
+            bool filter;
+        } ways[] = {{"type", false},      {"control", true},      {"input method", false},
+                    {"Control+V", false}, {"Shift+Insert", true}, {"menu", false},
+                    {"drop", false},      {"middle", false}};
+        for (const auto& way : ways) {
+            QTest::addRow("%s: GBK", way.way) << way.way << way.filter << 0 << kOffered << kKept;
+            // an address of two bytes: four characters at most, whatever the way
+            QTest::addRow("%s: limit", way.way)
+                << way.way << way.filter << 4 << QStringLiteral("0A1B2C3D") << "0A1B";
+        }
     }
     void noCharacterWithoutGbkFormGetsIn()
     {
         QFETCH(QString, way);
         QFETCH(bool, filter);
+        QFETCH(int, limit);
+        QFETCH(QString, offered);
         QFETCH(QString, shown);
+        const QString& kOffered = offered;
         HexEdit edit;
         edit.SetFilter(filter);
+        edit.SetTypingLimit(limit);
         QClipboard* clipboard = QApplication::clipboard();
         clipboard->setText(kOffered);
         if (way == "type") {
@@ -70,7 +81,7 @@ private slots:
         } else if (way == "Shift+Insert") {
             QTest::keyClick(&edit, Qt::Key_Insert, Qt::ShiftModifier);
         } else if (way == "menu") {
-            const std::unique_ptr<QMenu> menu(edit.CreateContextMenu());
+            const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
             for (QAction* action : menu->actions()) {
                 if (action->text().startsWith(QStringLiteral("&Paste"))) action->trigger();
             }
@@ -97,8 +108,13 @@ private slots:
     void textFromTheProgramIsShownWhole()
     {
         HexEdit edit;
+        edit.SetTypingLimit(2);
         edit.setText(kOffered);
         QCOMPARE(edit.text(), kOffered);
+        // and the user can take characters away, but add none beyond the limit
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QTest::keyClick(&edit, 'A');
+        QCOMPARE(edit.text(), kOffered.chopped(1));  // é gone, no A
         QCOMPARE(KeepGbkText(kOffered), kKept);
     }
 };
