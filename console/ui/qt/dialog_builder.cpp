@@ -11,6 +11,7 @@
 
 #include "hex_edit.h"
 #include "program_icon.h"
+#include "static_text.h"
 
 namespace {
 
@@ -29,18 +30,18 @@ QWidget* MakeWidget(const DialogItem& item, QWidget& parent)
         case ControlKind::kLabelRight:
         case ControlKind::kLabelCentered:
         case ControlKind::kLabelNoPrefix: {
-            auto* label = new QLabel(text, &parent);
-            label->setTextFormat(Qt::PlainText);
             const Qt::Alignment horizontal = item.kind == ControlKind::kLabelRight ? Qt::AlignRight
                                              : item.kind == ControlKind::kLabelCentered
                                                  ? Qt::AlignHCenter
                                                  : Qt::AlignLeft;
-            label->setAlignment(horizontal | Qt::AlignTop);
-            return label;
+            return new StaticText(text, horizontal, &parent);
         }
         case ControlKind::kIcon: {
             auto* label = new QLabel(&parent);
-            label->setPixmap(ProgramIcon().pixmap(32, 32));
+            // as large as the template's place for it lets the icon be
+            const QRect place = TemplateRectToPixels(item);
+            const int side = std::min(place.width(), place.height());
+            label->setPixmap(ProgramIcon().pixmap(side, side));
             return label;
         }
         case ControlKind::kComboDropDown: {

@@ -5,11 +5,12 @@
 QFont DialogFont()
 {
     QFont font;
-    // WenQuanYi Micro Hei has SimSun's line height (one em), which the
-    // 8-unit-high labels of the template need.
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(12);
+    // The template is laid out in the units of a 12-pixel font (SimSun's),
+    // whose glyphs stay inside its one-em line; WenQuanYi Micro Hei's reach
+    // beyond that at 12 pixels (brackets are 13 high), so it is set one pixel
+    // smaller: every text then shows whole in the 8-unit (12-pixel) statics.
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(11);
     return font;
 }
 

@@ -59,3 +59,4 @@ int RunPortLoopTests(int argc, char** argv);
 int RunSimReaderTests(int argc, char** argv);
 int RunFaultTests(int argc, char** argv);
 int RunHexEditGbkTests(int argc, char** argv);
+int RunTextFitTests(int argc, char** argv);

@@ -12,5 +12,6 @@ int main(int argc, char** argv)
     failures += RunSimReaderTests(argc, argv);
     failures += RunFaultTests(argc, argv);
     failures += RunHexEditGbkTests(argc, argv);
+    failures += RunTextFitTests(argc, argv);
     return failures;
 }
