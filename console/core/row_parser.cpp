@@ -44,8 +44,8 @@ std::string RowParseMessage(RowParseResult result, int addrLen, int language)
             if (english)
                 std::snprintf(text, sizeof text, "Address length error, Need %d bytes!", addrLen);
             else
-                std::snprintf(text, sizeof text, "地址长度为%d个字节, %d个有效字符, 请检查输入!",
-                              addrLen, 2 * addrLen);
+                std::snprintf(text, sizeof text, "地址长度为%d个字节, %zu个有效字符, 请检查输入!",
+                              addrLen, AddressCharacters(addrLen));
             break;
         case RowParseResult::kOddCommand:
             return english

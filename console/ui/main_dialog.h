@@ -89,7 +89,7 @@ public:
     void OnSelchangeProtocolTab();
     void ShowDevNames(const std::vector<std::string>& names);
     void EnableAddrEdits(bool enable);
-    void LimitAddrEdits(int characters);
+    void LimitAddrEdits(std::size_t characters);
     // Copies the ten rows' texts into `entry` (true) or out of it (false).
     void ExchangeRows(ProtocolEntry* entry, bool toEntry);
     void SaveHistory(ProtocolEntry* entry);

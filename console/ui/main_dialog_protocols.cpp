@@ -4,6 +4,7 @@
 
 #include "main_dialog.h"
 #include "quillard/protocol_library.h"
+#include "quillard/row_parser.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void MainDialog::OnSelchangeProtocolTab()
     ShowDevNames(entry.szDevNames);
     ExchangeRows(&entry, false);
     EnableAddrEdits(entry.nAddrLen != 0);
-    LimitAddrEdits(2 * entry.nAddrLen);
+    LimitAddrEdits(AddressCharacters(entry.nAddrLen));
     SetHexMode(entry.bHexMode != 0);
     m_nAddrLen = entry.nAddrLen;
 
@@ -77,11 +78,10 @@ void MainDialog::EnableAddrEdits(bool enable)
         m_window->EnableItem(AddressId(row), enable);
 }
 
-void MainDialog::LimitAddrEdits(int characters)
+void MainDialog::LimitAddrEdits(std::size_t characters)
 {
     for (int row = 0; row < kRows; ++row)
-        m_window->LimitText(AddressId(row),
-                            characters > 0 ? static_cast<std::size_t>(characters) : 0);
+        m_window->LimitText(AddressId(row), characters);
 }
 
 void MainDialog::ExchangeRows(ProtocolEntry* entry, bool toEntry)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "fake_port.h"
 #include "program_folder.h"
 #include "quillard/protocol_library.h"
@@ -69,6 +71,11 @@ TEST(RowParser, TheCommandTextIsGbkAndItsBytesAreCounted)
               "The command holds characters that have no GBK form, Please Check input!");
     EXPECT_EQ(RowParseMessage(RowParseResult::kAddressNotGbk, 1, 0),
               "地址中有无法以GBK表示的字符, 请检查输入!");
+    // the largest length a settings file can give is counted without overflow
+    EXPECT_EQ(RowParseMessage(RowParseResult::kAddressLength, INT_MAX, 0),
+              "地址长度为2147483647个字节, 4294967294个有效字符, 请检查输入!");
+    EXPECT_EQ(AddressCharacters(INT_MAX), std::size_t{4294967294});
+    EXPECT_EQ(AddressCharacters(-3), std::size_t{0});
 }
 
 // A text-mode plug-in receives the GBK bytes, as from the Windows program.

@@ -60,3 +60,4 @@ int RunSimReaderTests(int argc, char** argv);
 int RunFaultTests(int argc, char** argv);
 int RunHexEditGbkTests(int argc, char** argv);
 int RunTextFitTests(int argc, char** argv);
+int RunWindowFaultTests(int argc, char** argv);

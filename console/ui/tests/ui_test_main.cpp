@@ -13,5 +13,6 @@ int main(int argc, char** argv)
     failures += RunFaultTests(argc, argv);
     failures += RunHexEditGbkTests(argc, argv);
     failures += RunTextFitTests(argc, argv);
+    failures += RunWindowFaultTests(argc, argv);
     return failures;
 }

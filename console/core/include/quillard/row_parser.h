@@ -35,5 +35,12 @@ RowParseResult ParseRowTexts(std::string_view address, std::string_view command,
 
 RowField FaultyField(RowParseResult result);
 
+// The characters an address of `addrLen` bytes is typed with: two a byte
+// (none for a length of 0 or less), counted without overflow for any length.
+inline std::size_t AddressCharacters(int addrLen)
+{
+    return addrLen > 0 ? 2 * static_cast<std::size_t>(addrLen) : 0;
+}
+
 // The message for a refused row in the interface language (1 English, else Chinese).
 std::string RowParseMessage(RowParseResult result, int addrLen, int language);
