@@ -49,13 +49,6 @@ fi
 version=$(apt-cache show --no-all-versions "$package" | sed -n 's/^Version: //p' | head -n 1)
 kernel=$work/kernel/${package}_$version
 
-# A module's name as modinfo gives it (hid_generic for hid-generic.ko).
-module_key() {
-    local name
-    name=$(basename "$1")
-    name=${name%.ko*}
-    echo "${name//-/_}"
-}
 module_depends() {
     objcopy -O binary --only-section=.modinfo "$1" /dev/stdout 2>/dev/null |
         tr '\0' '\n' | sed -n 's/^depends=//p' | tr ',' ' '
@@ -90,16 +83,14 @@ if [[ ! -f $kernel/ready ]]; then
 
     # The drivers the tests need: built in, or modules loaded with what they
     # depend on, dependencies first.
-    declare -A module_files=()
-    while IFS= read -r file; do
-        module_files[$(module_key "$file")]=$file
-    done < <(find "$unpacked/lib/modules/$release" -name '*.ko*')
     declare -A loaded=()
     order=()
+    # `key` is a module's name as modinfo gives it: hid_generic for hid-generic.ko.
     add_module() {
         local key=$1 file dep
         [[ -n ${loaded[$key]:-} ]] && return
-        file=${module_files[$key]:-}
+        file=$(find "$unpacked/lib/modules/$release" \( -name "$key.ko*" -o -name "${key//_/-}.ko*" \) |
+            head -n 1)
         [[ -n $file ]] || fail "the kernel $release has no module $key"
         for dep in $(module_depends "$file"); do
             add_module "$dep"
