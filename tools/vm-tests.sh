@@ -119,7 +119,7 @@ rm -rf "$root"
 mkdir -p "$root"/{bin,dev,proc,sys,tmp,lib/modules,q/Protocols}
 cp /bin/busybox "$root/bin/busybox"
 cp "$top/tools/vm/init" "$root/init"
-cp "$kernel"/modules/* "$root/lib/modules/"
+find "$kernel/modules" -type f -exec cp {} "$root/lib/modules/" \;
 cp "$kernel/modules.order" "$root/modules.order"
 
 # Copies a program or library and the system libraries it loads, each to the
