@@ -148,6 +148,7 @@ copy_with_libraries "$offscreen" "$offscreen"
 # than QEMU to load the whole of it.
 initramfs=$work/initramfs.cpio
 (cd "$root" && find . | LC_ALL=C sort | cpio -o -H newc --quiet) >"$initramfs"
+rm -rf "$root"
 initramfs_size=$(du -k "$initramfs" | cut -f1)
 echo "initramfs: $((initramfs_size / 1024)) MiB"
 
