@@ -6,6 +6,8 @@
 #   tools/debian-packages.sh bench    also pyserial, for the benchmark report's peer
 #   tools/debian-packages.sh windows  also mingw-w64, for the Windows cross build
 #   tools/debian-packages.sh wine     also Wine, which runs the cross build's tests
+#   tools/debian-packages.sh vm       also QEMU, a static busybox, cpio and xz, for the
+#                                     tests in a virtual machine (tools/vm-tests.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -27,6 +29,7 @@ for group in "$@"; do
         bench) PACKAGES+=(python3 python3-serial) ;;
         windows) PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
         wine) PACKAGES+=(wine64) ;;
+        vm) PACKAGES+=(qemu-system-x86 busybox-static cpio xz-utils) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
 done

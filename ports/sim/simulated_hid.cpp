@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -64,7 +65,11 @@ std::unique_ptr<HidDeviceSet> SimulatedHid::GetClassDevs()
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (setFails) return nullptr;
-    return std::make_unique<SimulatedSet>(std::vector<Device>(m_devices.begin(), m_devices.end()));
+    // A device that is gone leaves the enumeration: those after it move up.
+    std::vector<Device> present;
+    std::copy_if(m_devices.begin(), m_devices.end(), std::back_inserter(present),
+                 [](const Device& device) { return !device.unplugged; });
+    return std::make_unique<SimulatedSet>(std::move(present));
 }
 
 PortHandle SimulatedHid::OpenDevice(const std::string& path, bool)
@@ -96,7 +101,7 @@ bool SimulatedHid::GetAttributes(PortHandle handle, HidAttributes& attributes)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     Device* device = DeviceOf(handle);
-    if (!device || device->attributesFail) return false;
+    if (!device || device->attributesFail || device->unplugged) return false;
     attributes.VendorID = device->vendorId;
     attributes.ProductID = device->productId;
     return true;
@@ -116,7 +121,9 @@ bool SimulatedHid::GetInputReport(PortHandle handle, unsigned char* report, unsi
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     Device* device = DeviceOf(handle);
-    if (!device || device->unplugged || device->inputReports.empty() || length == 0) return false;
+    // The buffer must hold the report ID and at least one byte of data: hidraw
+    // refuses a shorter fetch, as Windows refuses one shorter than the report.
+    if (!device || device->unplugged || device->inputReports.empty() || length < 2) return false;
     const std::vector<unsigned char> data = std::move(device->inputReports.front());
     device->inputReports.pop_front();
     // The report ID stays in byte 0; the data follow, as much as fits.

@@ -22,7 +22,7 @@ public:
         bool detailFails = false;     // its detail record cannot be fetched
         bool openFails = false;       // it cannot be opened (another user's, say)
         bool attributesFail = false;  // its attributes cannot be read
-        bool unplugged = false;       // every report fails
+        bool unplugged = false;       // gone: out of the enumeration, every call on it fails
         std::deque<std::vector<unsigned char>> inputReports;    // data after the report ID
         std::vector<std::vector<unsigned char>> outputReports;  // whole reports, ID first
     };

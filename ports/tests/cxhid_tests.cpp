@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "hollet/CxHid.h"
+#include "output_report.h"
 #include "simulated_hid.h"
 
 namespace {
@@ -14,13 +15,6 @@ namespace {
 using ::testing::ElementsAre;
 using Bytes = std::vector<unsigned char>;
 constexpr unsigned long kNone = 0xFFFFFFFF;
-
-Bytes Report(const Bytes& data)
-{
-    Bytes report(65, 0);
-    std::copy(data.begin(), data.end(), report.begin() + 1);
-    return report;
-}
 
 class CxHidTest : public ::testing::Test {
 protected:
@@ -139,8 +133,8 @@ TEST_F(CxHidTest, WritesGoOutIn64ByteReports)
         data[i] = static_cast<unsigned char>(i + 1);
     EXPECT_EQ(hid.Write(data.data(), 100), 100u);
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0], Report(Bytes(data.begin(), data.begin() + 64)));
-    EXPECT_EQ(sent[1], Report(Bytes(data.begin() + 64, data.end())));
+    EXPECT_EQ(sent[0], OutputReport(Bytes(data.begin(), data.begin() + 64)));
+    EXPECT_EQ(sent[1], OutputReport(Bytes(data.begin() + 64, data.end())));
 
     sent.clear();
     EXPECT_EQ(hid.Write(data.data(), 64), 64u);
@@ -170,6 +164,16 @@ TEST_F(CxHidTest, ReadFetchesOneReportAndReturnsTheLengthAskedFor)
 
     // no report: nothing
     EXPECT_EQ(hid.Read(buffer.data(), 1024), 0u);
+
+    // A read of one byte leaves no room for data after the report ID: the
+    // fetch is refused and the report stays.
+    sim.At(reader).inputReports = {{0x90, 0x91}};
+    std::fill(buffer.begin(), buffer.end(), 0x55);
+    EXPECT_EQ(hid.Read(buffer.data(), 1), 0u);
+    EXPECT_EQ(buffer[0], 0x55);
+    // Two bytes: the report ID and the first data byte are fetched.
+    EXPECT_EQ(hid.Read(buffer.data(), 2), 2u);
+    EXPECT_THAT(Bytes(buffer.begin(), buffer.begin() + 3), ElementsAre(0x90, 0x00, 0x55));
 }
 
 TEST_F(CxHidTest, ReadNeverRunsPastTheInputBuffer)
@@ -192,15 +196,24 @@ TEST_F(CxHidTest, UnpluggedOrClosedReaderGivesZero)
     EXPECT_EQ(hid.Write(&byte, 1), 0u);  // closed
     EXPECT_EQ(hid.Read(&byte, 1), 0u);
 
+    const auto later = sim.AddReader();
     ASSERT_EQ(hid.Open(reader), 1);
     sim.At(reader).unplugged = true;
-    sim.At(reader).inputReports = {{0x01}};
+    sim.At(reader).inputReports = {{0x01, 0x02}};
     EXPECT_EQ(hid.Write(&byte, 1), 0u);
-    EXPECT_EQ(hid.Read(&byte, 1), 0u);
+    unsigned char buffer[64];
+    EXPECT_EQ(hid.Read(buffer, 64), 0u);
     EXPECT_EQ(hid.SetTimeouts(500, 40), 1);
     EXPECT_EQ(hid.Purge(), 1);
     hid.Close();
     EXPECT_EQ(hid.IsOpen(), 0);
+    // The gone reader leaves the enumeration: the one after it moves up.
+    EXPECT_EQ(CxHid::FindFirstHidDev(), later - 1);
+    EXPECT_EQ(CxHid::FindNextHidDev(later - 1), kNone);
+    ASSERT_EQ(hid.Open(later - 1), 1);
+    char name[1024];
+    EXPECT_EQ(hid.GetDevName(name), 1);
+    EXPECT_STREQ(name, "/dev/hidraw1");
 }
 
 TEST_F(CxHidTest, DestroyingAnOpenPortClosesItsDevice)

@@ -1,0 +1,6 @@
+#include "second_open.h"
+
+bool SecondOpenIsRefused()
+{
+    return true;
+}
