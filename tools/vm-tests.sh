@@ -143,6 +143,12 @@ done
 printf '%s\n' "${programs[@]}" >"$root/q/programs"
 offscreen=$(dpkg -S 'qt6/plugins/platforms/libqoffscreen.so' | head -n 1 | sed 's/^.*: //')
 copy_with_libraries "$offscreen" "$offscreen"
+# The C library's GBK converter: settings files and command texts are GBK.
+gconv=/usr/lib/$(gcc -dumpmachine)/gconv
+for file in GBK.so gconv-modules gconv-modules.cache; do
+    install -D "$gconv/$file" "$root$gconv/$file"
+done
+cp -r "$gconv/gconv-modules.d" "$root$gconv/"
 
 # Not compressed: under TCG the kernel takes longer to decompress an archive
 # than QEMU to load the whole of it.

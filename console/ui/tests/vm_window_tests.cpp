@@ -73,7 +73,7 @@ TEST(WindowOnRealDrivers, SearchOpenAndSendOverHid)
 
     const QStringList lines =
         static_cast<QPlainTextEdit*>(View(*dialog).GetDlgItem(1000))->toPlainText().split('\n');
-    ASSERT_GE(lines.size(), 3);
+    ASSERT_GE(lines.size(), 3) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines[0], QStringLiteral(" OUT│ SUCCESS│            │ 00 A4 04 00 "));
     // 1024 bytes: the report's 64, then the zeros of the cleared input buffer.
     Bytes shown = report;
