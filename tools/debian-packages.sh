@@ -27,8 +27,12 @@ for group in "$@"; do
     case $group in
         fuzz) PACKAGES+=(clang-14 libclang-rt-14-dev) ;;
         bench) PACKAGES+=(python3 python3-serial) ;;
-        windows) PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
-        wine) PACKAGES+=(wine64) ;;
+        # the Windows builds: 32-bit (the default) and 64-bit
+        windows | windows-i686) PACKAGES+=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686) ;;
+        windows-x86_64) PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
+        # Wine for each of them; the 32-bit one comes from the i386 architecture
+        wine | wine-i686) PACKAGES+=(wine32:i386) ;;
+        wine-x86_64) PACKAGES+=(wine64) ;;
         vm) PACKAGES+=(qemu-system-x86 busybox-static cpio xz-utils) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
@@ -48,6 +52,9 @@ if ((${#missing[@]})); then
         sudo=(sudo)
     fi
     export DEBIAN_FRONTEND=noninteractive
+    if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        "${sudo[@]}" dpkg --add-architecture i386
+    fi
     "${sudo[@]}" apt-get update -qq
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

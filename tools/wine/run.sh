@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the cross build under Wine:
-#   tools/wine/run.sh PREFIX [--reader SIM_READER TABLE N] PROGRAM.exe [ARGS...]
-# PREFIX is a Wine prefix of the build's own, made here on first use (under a
-# lock, so that tests started together make it once). The mingw-w64 runtime
-# DLLs and the program folder (the prefix's parent) are found through WINEPATH.
+#   tools/wine/run.sh [--arch i686|x86_64] PREFIX [--reader SIM_READER TABLE N] PROGRAM.exe [ARGS...]
+#   tools/wine/run.sh [--arch ...] PREFIX --stop-server
+# PREFIX is a Wine prefix of the build's own (32-bit for i686, the default),
+# made here on first use (under a lock, so that tests started together make it
+# once). The program folder (the prefix's parent, where the build puts the
+# runtime DLLs too) is found through WINEPATH.
 #
 # --reader starts the native simulated reader SIM_READER answering from TABLE
 # on a pseudo-terminal, maps it into the prefix as COMn (Wine's port
@@ -11,6 +13,11 @@
 # gives the program QUILLARD_TEST_COM=n. Wine is restarted for the mapping, so
 # such a program must run alone.
 set -euo pipefail
+arch=i686
+if [[ ${1:-} == --arch ]]; then
+    arch=$2
+    shift 2
+fi
 prefix=$1
 shift
 reader=()
@@ -18,12 +25,22 @@ if [[ ${1:-} == --reader ]]; then
     reader=("$2" "$3" "$4")
     shift 4
 fi
-wine=${WINE:-/usr/lib/wine/wine64}
-[[ -x $wine ]] || wine=$(command -v wine64 || command -v wine)
+if [[ $arch == i686 ]]; then
+    wine=${WINE:-/usr/lib/wine/wine}
+    export WINEARCH=win32
+else
+    wine=${WINE:-/usr/lib/wine/wine64}
+    export WINEARCH=win64
+fi
+[[ -x $wine ]] || wine=$(command -v wine)
 wineserver=$(dirname "$wine")/wineserver
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
 
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ${1:-} == --stop-server ]]; then
+    "$wineserver" -k 2>/dev/null || true
+    exit 0
+fi
 if [[ ! -f $prefix/system.reg ]]; then
     mkdir -p "$prefix"
     (
@@ -35,7 +52,7 @@ fi
 # Wine's drive Z: is the root of this file system.
 program_folder=$(cd "$(dirname "$prefix")" && pwd)
 WINEPATH=
-for dir in "$program_folder" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib; do
+for dir in "$program_folder" /usr/lib/gcc/$arch-w64-mingw32/*-posix /usr/$arch-w64-mingw32/lib; do
     WINEPATH+="${WINEPATH:+;}Z:${dir//\//\\}"
 done
 export WINEPATH

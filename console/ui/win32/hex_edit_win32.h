@@ -1,0 +1,13 @@
+// The hex edits of the send rows on a Windows edit control: typed characters
+// are kept to hexadecimal digits and blanks (upper-cased) while the filter is
+// on and Control is up; whatever the filter, no character without a GBK form
+// gets in, typed, composed or pasted. The control's own limit (EM_LIMITTEXT)
+// caps what the user types and pastes.
+#pragma once
+
+#include <windows.h>
+
+// Takes over the edit's messages; the edit keeps its state until it goes.
+void MakeHexEdit(HWND edit);
+void SetHexEditFilter(HWND edit, bool on);
+bool IsHexEdit(HWND edit);

@@ -1,0 +1,476 @@
+#include "win32_dialog_window.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "dialog_template_win32.h"
+#include "hex_edit_win32.h"
+#include "log_edit_win32.h"
+
+namespace {
+
+constexpr const wchar_t* kProgramName = L"Quillard";
+constexpr UINT kWakeMessage = WM_APP + 1;
+constexpr UINT kQuitMessage = WM_APP + 2;
+constexpr UINT_PTR kQuitTimer = 1;
+constexpr WORD kProgramIconResource = 128;
+
+HINSTANCE ProgramInstance()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+// The About box: OK and Escape close it.
+INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+        case WM_INITDIALOG: return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+                ::EndDialog(hwnd, LOWORD(wParam));
+                return TRUE;
+            }
+            return FALSE;
+        default: return FALSE;
+    }
+}
+
+int CALLBACK FamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// The first of `families` that this system has, or the last one.
+std::wstring InstalledFamily(std::initializer_list<const wchar_t*> families)
+{
+    HDC screen = GetDC(nullptr);
+    const wchar_t* chosen = nullptr;
+    for (const wchar_t* family : families) {
+        LOGFONTW wanted{};
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExW(screen, &wanted, FamilyFound, reinterpret_cast<LPARAM>(&found), 0);
+        chosen = family;
+        if (found) break;
+    }
+    ReleaseDC(nullptr, screen);
+    return chosen;
+}
+
+}  // namespace
+
+std::unique_ptr<DialogWindow> CreateDialogWindow(const DialogTemplate& dialogTemplate,
+                                                 DialogHandler& handler)
+{
+    return std::make_unique<Win32DialogWindow>(dialogTemplate, handler);
+}
+
+Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, DialogHandler& handler)
+    : m_handler(handler)
+{
+    const std::vector<WORD> layout = BuildDialogTemplate(
+        dialogTemplate, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME,
+        WS_EX_APPWINDOW);
+    m_hwnd = CreateDialogIndirectParamW(ProgramInstance(),
+                                        reinterpret_cast<const DLGTEMPLATE*>(layout.data()),
+                                        nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
+    if (!m_hwnd) return;
+    PlaceControls(dialogTemplate);
+    for (const DialogItem& item : dialogTemplate.controls) {
+        if (item.kind == ControlKind::kHexEdit) MakeHexEdit(Item(item.id));
+        if (item.kind == ControlKind::kLogEdit && !m_log)
+            m_log = std::make_unique<LogEditWin32>(Item(item.id));
+        if (item.kind == ControlKind::kTabControl)  // under the controls it frames
+            SetWindowPos(Item(item.id), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    SetFonts(dialogTemplate);
+    SendMessageW(m_hwnd, DM_SETDEFID, IDOK, 0);
+}
+
+Win32DialogWindow::~Win32DialogWindow()
+{
+    if (m_hwnd) DestroyWindow(m_hwnd);
+    if (m_logFont) DeleteObject(m_logFont);
+    for (const auto& [colour, brush] : m_brushes)
+        DeleteObject(brush);
+    if (m_icon) DestroyIcon(m_icon);
+}
+
+// Every control at its template rectangle in the pixels of the template's
+// font (6 × 12 pixel base units), whatever font this system gave the dialog.
+void Win32DialogWindow::PlaceControls(const DialogTemplate& dialogTemplate)
+{
+    for (const DialogItem& item : dialogTemplate.controls) {
+        const int left = DialogUnitsToPixelsX(item.x);
+        const int top = DialogUnitsToPixelsY(item.y);
+        const int right = DialogUnitsToPixelsX(item.x + item.w);
+        const int bottom = DialogUnitsToPixelsY(item.y + item.h);
+        HWND control = item.id == kNoId ? nullptr : Item(item.id);
+        if (control) ::MoveWindow(control, left, top, right - left, bottom - top, FALSE);
+    }
+    RECT frame{0, 0, DialogUnitsToPixelsX(dialogTemplate.w),
+               DialogUnitsToPixelsY(dialogTemplate.h)};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE)));
+    SetWindowPos(m_hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The traffic log takes a monospaced font in which │ ─ ┼ are two columns wide.
+void Win32DialogWindow::SetFonts(const DialogTemplate& dialogTemplate)
+{
+    const std::wstring family =
+        InstalledFamily({L"NSimSun", L"新宋体", L"Noto Sans Mono CJK SC", L"Courier New"});
+    m_logFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            FIXED_PITCH | FF_MODERN, family.c_str());
+    for (const DialogItem& item : dialogTemplate.controls)
+        if (item.kind == ControlKind::kLogEdit)
+            SendMessageW(Item(item.id), WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
+}
+
+INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        return FALSE;  // the focus is set when the window is shown
+    }
+    auto* window = reinterpret_cast<Win32DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return window ? window->OnMessage(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (code == BN_CLICKED)
+                m_handler.OnCommand(id);  // buttons, menu commands, posted clicks
+            else if (code == CBN_EDITCHANGE)
+                m_handler.OnNotify(id, DialogNotification::kEditChanged);
+            return TRUE;
+        }
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->code == TCN_SELCHANGE)
+                m_handler.OnNotify(static_cast<int>(header->idFrom),
+                                   DialogNotification::kTabSelectionChanged);
+            return FALSE;
+        }
+        case WM_CLOSE: m_handler.OnCommand(IDCANCEL); return TRUE;
+        case WM_SYSCOMMAND: {
+            // the low four bits of a system command are the system's own
+            const int command = static_cast<int>(wParam);
+            if (!m_menuCommands.count(command) && !m_menuCommands.count(command & 0xFFF0))
+                return FALSE;
+            m_handler.OnSysCommand(command);
+            return TRUE;
+        }
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORSTATIC: {
+            auto control = reinterpret_cast<HWND>(lParam);
+            if (!IsWindowEnabled(control)) return FALSE;
+            const auto colour = m_handler.ControlColour(GetDlgCtrlID(control));
+            if (!colour) return FALSE;
+            auto dc = reinterpret_cast<HDC>(wParam);
+            SetBkColor(dc, RGB(colour->r, colour->g, colour->b));
+            return reinterpret_cast<INT_PTR>(ColourBrush(*colour));
+        }
+        case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_icon);
+        case kWakeMessage: m_handler.OnWake(); return TRUE;
+        case kQuitMessage:
+        case WM_TIMER:
+            if (message == WM_TIMER && wParam != kQuitTimer) return FALSE;
+            KillTimer(m_hwnd, kQuitTimer);
+            RunQuitWhenNothingIsOnTop();
+            return TRUE;
+        default: return FALSE;
+    }
+}
+
+HBRUSH Win32DialogWindow::ColourBrush(const RgbColour& colour)
+{
+    const COLORREF rgb = RGB(colour.r, colour.g, colour.b);
+    auto found = m_brushes.find(rgb);
+    if (found == m_brushes.end()) found = m_brushes.emplace(rgb, CreateSolidBrush(rgb)).first;
+    return found->second;
+}
+
+int Win32DialogWindow::ControlIdOf(HWND window) const
+{
+    while (window && GetParent(window) != m_hwnd) {
+        if (window == m_hwnd) return kNoId;
+        window = GetParent(window);
+    }
+    return window ? GetDlgCtrlID(window) : kNoId;
+}
+
+bool Win32DialogWindow::PreTranslateMessage(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+    const int id = ControlIdOf(message.hwnd);
+    return id != kNoId && m_handler.PreTranslateKeyDown(id, DialogKey::kEnter);
+}
+
+void Win32DialogWindow::SetTitle(std::string_view text)
+{
+    SetWindowTextW(m_hwnd, Widen(text).c_str());
+}
+
+void Win32DialogWindow::SetProgramIcon()
+{
+    if (!m_icon)
+        m_icon =
+            static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(kProgramIconResource),
+                                          IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+}
+
+PixelRect Win32DialogWindow::GetWindowRect() const
+{
+    RECT rect{};
+    ::GetWindowRect(m_hwnd, &rect);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Win32DialogWindow::MoveWindow(const PixelRect& frame)
+{
+    ::MoveWindow(m_hwnd, frame.x, frame.y, frame.w, frame.h, TRUE);
+}
+
+void Win32DialogWindow::AppendSystemMenu(const std::vector<MenuEntry>& entries)
+{
+    HMENU menu = GetSystemMenu(m_hwnd, FALSE);
+    if (!menu) return;
+    for (const MenuEntry& entry : entries) {
+        if (entry.text.empty()) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(entry.command),
+                    Widen(entry.text).c_str());
+        m_menuCommands.insert(entry.command);
+    }
+}
+
+std::string Win32DialogWindow::GetItemText(int id) const
+{
+    HWND control = Item(id);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return Narrow(text);
+}
+
+void Win32DialogWindow::SetItemText(int id, std::string_view text)
+{
+    SetWindowTextW(Item(id), Widen(text).c_str());
+}
+
+void Win32DialogWindow::EnableItem(int id, bool enable)
+{
+    EnableWindow(Item(id), enable);
+}
+
+bool Win32DialogWindow::IsItemEnabled(int id) const
+{
+    return IsWindowEnabled(Item(id));
+}
+
+void Win32DialogWindow::ShowItem(int id, bool show)
+{
+    ShowWindow(Item(id), show ? SW_SHOWNA : SW_HIDE);
+}
+
+// Shown as a child of the window, also while the window itself is not shown.
+bool Win32DialogWindow::IsItemVisible(int id) const
+{
+    return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+PixelRect Win32DialogWindow::GetItemRect(int id) const
+{
+    RECT rect{};
+    ::GetWindowRect(Item(id), &rect);
+    MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Win32DialogWindow::MoveItem(int id, const PixelRect& rect)
+{
+    ::MoveWindow(Item(id), rect.x, rect.y, rect.w, rect.h, TRUE);
+}
+
+void Win32DialogWindow::SetFocus(int id)
+{
+    SendMessageW(m_hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(id)), TRUE);
+}
+
+void Win32DialogWindow::SelectAllText(int id)
+{
+    SendMessageW(Item(id), EM_SETSEL, 0, -1);
+}
+
+int Win32DialogWindow::GetFocusId() const
+{
+    return ControlIdOf(GetFocus());
+}
+
+bool Win32DialogWindow::IsChecked(int id) const
+{
+    return IsDlgButtonChecked(m_hwnd, id) == BST_CHECKED;
+}
+
+void Win32DialogWindow::SetCheck(int id, bool checked)
+{
+    CheckDlgButton(m_hwnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Win32DialogWindow::LimitText(int id, std::size_t characters)
+{
+    SendMessageW(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+}
+
+void Win32DialogWindow::SetHexFilter(int id, bool on)
+{
+    SetHexEditFilter(Item(id), on);
+}
+
+LogView& Win32DialogWindow::LogOf(int)
+{
+    return *m_log;
+}
+
+void Win32DialogWindow::ResetContent(int id)
+{
+    SendMessageW(Item(id), CB_RESETCONTENT, 0, 0);
+}
+
+// The entry's text only: a Windows COM port name needs no device beside it.
+void Win32DialogWindow::AddString(int id, std::string_view text, std::string_view)
+{
+    const std::wstring entry = Widen(text);
+    SendMessageW(Item(id), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+}
+
+int Win32DialogWindow::GetCount(int id) const
+{
+    return static_cast<int>(SendMessageW(Item(id), CB_GETCOUNT, 0, 0));
+}
+
+void Win32DialogWindow::SetCurSel(int id, int index)
+{
+    SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DialogWindow::InsertTab(int id, std::string_view text)
+{
+    std::wstring label = Widen(text);
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = label.data();
+    HWND tabs = Item(id);
+    const auto at = static_cast<WPARAM>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+    SendMessageW(tabs, TCM_INSERTITEMW, at, reinterpret_cast<LPARAM>(&tab));
+}
+
+int Win32DialogWindow::GetCurTab(int id) const
+{
+    return static_cast<int>(SendMessageW(Item(id), TCM_GETCURSEL, 0, 0));
+}
+
+void Win32DialogWindow::SetCurTab(int id, int index)
+{
+    SendMessageW(Item(id), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DialogWindow::MessageBox(std::string_view text)
+{
+    ++m_nModalDepth;
+    MessageBoxW(m_hwnd, Widen(text).c_str(), kProgramName, MB_OK);
+    --m_nModalDepth;
+}
+
+void Win32DialogWindow::ShowAboutBox()
+{
+    const std::vector<WORD> layout = BuildDialogTemplate(
+        AboutDialogTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0);
+    ++m_nModalDepth;
+    DialogBoxIndirectParamW(ProgramInstance(), reinterpret_cast<const DLGTEMPLATE*>(layout.data()),
+                            m_hwnd, AboutProc, 0);
+    --m_nModalDepth;
+}
+
+void Win32DialogWindow::StartCalculator()
+{
+    WinExec("calc.exe", SW_SHOW);
+}
+
+void Win32DialogWindow::PostCommand(int id)
+{
+    PostMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(id)));
+}
+
+// The dialog's modal loop: each message goes first to the Enter rule, then to
+// the dialog manager (Tab, Escape, Enter as the OK command), then to its window.
+int Win32DialogWindow::RunModal()
+{
+    Show();
+    m_bRunning = true;
+    MSG message;
+    while (m_bRunning && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (PreTranslateMessage(message) || IsDialogMessageW(m_hwnd, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return m_nResult;
+}
+
+void Win32DialogWindow::Show()
+{
+    ShowWindow(m_hwnd, SW_SHOW);
+    SetForegroundWindow(m_hwnd);
+    // as the dialog manager does: the focus on the first control that takes it
+    SendMessageW(m_hwnd, WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(GetNextDlgTabItem(m_hwnd, nullptr, FALSE)), TRUE);
+}
+
+void Win32DialogWindow::EndDialog(int result)
+{
+    m_nResult = result;
+    m_bRunning = false;
+    ShowWindow(m_hwnd, SW_HIDE);
+    PostMessageW(m_hwnd, WM_NULL, 0, 0);  // the loop looks at its flag again
+}
+
+void Win32DialogWindow::PostQuit(std::function<void()> quit)
+{
+    m_quit = std::move(quit);
+    PostMessageW(m_hwnd, kQuitMessage, 0, 0);
+}
+
+// A message box shown with the request is still read before the window goes.
+void Win32DialogWindow::RunQuitWhenNothingIsOnTop()
+{
+    if (!m_quit) return;
+    if (m_nModalDepth > 0) {
+        SetTimer(m_hwnd, kQuitTimer, 50, nullptr);
+        return;
+    }
+    const std::function<void()> quit = std::move(m_quit);
+    m_quit = nullptr;
+    quit();
+}
+
+void Win32DialogWindow::Wake()
+{
+    PostMessageW(m_hwnd, kWakeMessage, 0, 0);
+}

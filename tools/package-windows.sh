@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Packs the program folder of a Windows build as a zip that a user unpacks
+# anywhere and starts Quillard.exe from: tools/package-windows.sh BUILD_DIR
+# (tools/build-windows.sh --zip does it after the build). Nothing in it needs
+# installing: the program, the port library, the plug-in folder, the sample
+# settings, the command-line runner and the compiler's runtime DLLs.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$(cd "${1:?BUILD_DIR}" && pwd)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
+machine=x86
+[[ $(sed -n 's/^CMAKE_SYSTEM_PROCESSOR:.*=//p' "$build_dir/CMakeCache.txt") == x86_64 ]] && machine=x64
+name=Quillard-$version-windows-$machine
+staging=$(mktemp -d)
+trap 'rm -rf "$staging"' EXIT
+mkdir -p "$staging/$name/Protocols"
+cd "$build_dir"
+cp Quillard.exe quillard-run.exe libHollet.dll "$staging/$name/"
+for runtime in libstdc++-6.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+    [[ -f $runtime ]] && cp "$runtime" "$staging/$name/"
+done
+cp Protocols/Corvane.dll "$staging/$name/Protocols/"
+# The sample settings as the source has them (the build folder's copy is the
+# build's user's file by now).
+cp "$top/console/Vemra_Test.ini" "$staging/$name/"
+rm -f "$build_dir/$name.zip"
+(cd "$staging" && cmake -E tar cf "$build_dir/$name.zip" --format=zip "$name")
+echo "$build_dir/$name.zip:"
+(cd "$staging" && find "$name" -type f | sort | sed 's/^/  /')
