@@ -4,8 +4,11 @@
 #   tools/debian-packages.sh          building, running, testing
 #   tools/debian-packages.sh fuzz     also clang and its fuzzer runtime
 #   tools/debian-packages.sh bench    also pyserial, for the benchmark report's peer
-#   tools/debian-packages.sh windows  also mingw-w64, for the Windows cross build
-#   tools/debian-packages.sh wine     also Wine, which runs the cross build's tests
+#   tools/debian-packages.sh windows  also mingw-w64 for the 32-bit Windows cross build
+#                                     (windows-x86_64: the 64-bit one)
+#   tools/debian-packages.sh wine     also 32-bit Wine (from the i386 architecture, which
+#                                     is added), which runs the cross build's tests
+#                                     (wine-x86_64: 64-bit Wine)
 #   tools/debian-packages.sh vm       also QEMU, a static busybox, cpio and xz, for the
 #                                     tests in a virtual machine (tools/vm-tests.sh)
 set -euo pipefail

@@ -8,8 +8,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "${1:?BUILD_DIR}" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")
-machine=x86
-[[ $(sed -n 's/^CMAKE_SYSTEM_PROCESSOR:.*=//p' "$build_dir/CMakeCache.txt") == x86_64 ]] && machine=x64
+# The machine of the build: 32-bit unless its program is a PE32+.
+processor=i686 machine=x86
+if x86_64-w64-mingw32-objdump -f "$build_dir/Quillard.exe" 2>/dev/null | grep -q 'pei-x86-64'; then
+    processor=x86_64 machine=x64
+fi
 name=Quillard-$version-windows-$machine
 staging=$(mktemp -d)
 trap 'rm -rf "$staging"' EXIT
@@ -23,6 +26,9 @@ cp Protocols/Corvane.dll "$staging/$name/Protocols/"
 # The sample settings as the source has them (the build folder's copy is the
 # build's user's file by now).
 cp "$top/console/Vemra_Test.ini" "$staging/$name/"
+# Without the debugging information the build keeps for its own tests.
+strip=$processor-w64-mingw32-strip
+find "$staging" \( -name '*.exe' -o -name '*.dll' \) -exec "$strip" --strip-debug {} +
 rm -f "$build_dir/$name.zip"
 (cd "$staging" && cmake -E tar cf "$build_dir/$name.zip" --format=zip "$name")
 echo "$build_dir/$name.zip:"

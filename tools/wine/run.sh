@@ -18,7 +18,7 @@ if [[ ${1:-} == --arch ]]; then
     arch=$2
     shift 2
 fi
-prefix=$1
+prefix=$(realpath -m "$1")
 shift
 reader=()
 if [[ ${1:-} == --reader ]]; then

@@ -5,6 +5,9 @@
 //   TEST_GARBAGE        reports lengths that are garbage: a text starting with F
 //                       wraps to a frame of -1 bytes, and every unwrap claims
 //                       100000 bytes more than were read.
+//   TEST_RECORD         appends each call, with the bytes it was given, as a line
+//                       to the file named by TEST_PLUGIN_RECORD, for a test that
+//                       drives the console from another process.
 // Every load of any of them counts up the environment variable TEST_PLUGIN_LOADS,
 // and each keeps the last command text it was given for test_LastCommandText.
 #include <cstdio>
@@ -34,6 +37,23 @@ __attribute__((constructor)) void CountLoad()
 #endif
 }
 
+// "name B6 C1 BF A8" appended to the record file, when there is one.
+void Record([[maybe_unused]] const char* name, [[maybe_unused]] const unsigned char* bytes,
+            [[maybe_unused]] int length)
+{
+#ifdef TEST_RECORD
+    const char* path = std::getenv("TEST_PLUGIN_RECORD");
+    if (!path) return;
+    if (std::FILE* file = std::fopen(path, "ab")) {
+        std::fputs(name, file);
+        for (int i = 0; i < length; ++i)
+            std::fprintf(file, " %02X", bytes[i]);
+        std::fputc('\n', file);
+        std::fclose(file);
+    }
+#endif
+}
+
 }  // namespace
 
 extern "C" {
@@ -52,6 +72,7 @@ TLX_EXPORT int tlx_PCToReader(const char* text, int textLength, unsigned char* f
 {
     g_lastLength = textLength < 0 ? 0 : textLength > 4096 ? 4096 : textLength;
     std::memcpy(g_lastText, text, static_cast<std::size_t>(g_lastLength));
+    Record("PCToReader", reinterpret_cast<const unsigned char*>(text), g_lastLength);
     if (textLength > *frameLength) return 0;
     std::memcpy(frame, text, static_cast<std::size_t>(textLength));
     *frameLength = textLength;
@@ -65,6 +86,7 @@ TLX_EXPORT int tlx_PCToReader(const char* text, int textLength, unsigned char* f
 TLX_EXPORT int tlx_ReaderToPC(const unsigned char* raw, int rawLength, unsigned char* reply,
                               int* replyLength)
 {
+    Record("ReaderToPC", raw, rawLength);
     std::memcpy(reply, raw, static_cast<std::size_t>(rawLength));
     *replyLength = rawLength;
 #ifdef TEST_GARBAGE
@@ -74,8 +96,9 @@ TLX_EXPORT int tlx_ReaderToPC(const unsigned char* raw, int rawLength, unsigned 
 }
 #endif
 
-TLX_EXPORT int tlx_CheckData(const unsigned char*, int)
+TLX_EXPORT int tlx_CheckData(const unsigned char* reply, int length)
 {
+    Record("CheckData", reply, length);
     return TEST_CHECK_RESULT;
 }
 }

@@ -42,7 +42,9 @@ ItemClass ClassOf(const DialogItem& item)
         case ControlKind::kFlatPushButton: return {BS_PUSHBUTTON | BS_FLAT, kButtonClass};
         case ControlKind::kRadioButton: return {BS_AUTORADIOBUTTON, kButtonClass};
         case ControlKind::kCheckBox: return {BS_AUTOCHECKBOX, kButtonClass};
-        case ControlKind::kTabControl: return {TCS_RAGGEDRIGHT, 0, WC_TABCONTROLW};
+        // it lies under the controls it frames, and never paints over them
+        case ControlKind::kTabControl:
+            return {TCS_RAGGEDRIGHT | WS_CLIPSIBLINGS, 0, WC_TABCONTROLW};
     }
     return {0, kStaticClass};
 }

@@ -11,6 +11,7 @@
 class LogEditWin32 : public LogView {
 public:
     explicit LogEditWin32(HWND edit) : m_edit(edit) {}
+    HWND Handle() const { return m_edit; }
 
     std::size_t TextLength() const override;
     void SetText(std::string_view text) override;

@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
+#include "dialog_layout_win32.h"
 #include "dialog_template_win32.h"
 #include "hex_edit_win32.h"
 #include "log_edit_win32.h"
@@ -21,11 +23,26 @@ HINSTANCE ProgramInstance()
     return GetModuleHandleW(nullptr);
 }
 
-// The About box: OK and Escape close it.
-INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+// The About box: OK and Escape close it; its controls are placed and drawn
+// as the main window's are. `lParam` of WM_INITDIALOG is the font.
+INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-        case WM_INITDIALOG: return TRUE;
+        case WM_INITDIALOG: {
+            PlaceDialogControls(hwnd, AboutDialogTemplate());
+            SetDialogFont(hwnd, reinterpret_cast<HFONT>(lParam));
+            // the icon as large as its place lets it be
+            HWND icon = GetWindow(hwnd, GW_CHILD);
+            RECT place{};
+            GetClientRect(icon, &place);
+            const int side = std::min(place.right, place.bottom);
+            auto image = static_cast<HICON>(LoadImageW(ProgramInstance(),
+                                                       MAKEINTRESOURCEW(kProgramIconResource),
+                                                       IMAGE_ICON, side, side, LR_SHARED));
+            SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(image), 0);
+            MoveWindow(icon, DialogUnitsToPixelsX(11), DialogUnitsToPixelsY(14), side, side, FALSE);
+            return TRUE;
+        }
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
                 ::EndDialog(hwnd, LOWORD(wParam));
@@ -34,30 +51,6 @@ INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
             return FALSE;
         default: return FALSE;
     }
-}
-
-int CALLBACK FamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
-{
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-// The first of `families` that this system has, or the last one.
-std::wstring InstalledFamily(std::initializer_list<const wchar_t*> families)
-{
-    HDC screen = GetDC(nullptr);
-    const wchar_t* chosen = nullptr;
-    for (const wchar_t* family : families) {
-        LOGFONTW wanted{};
-        wanted.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
-        bool found = false;
-        EnumFontFamiliesExW(screen, &wanted, FamilyFound, reinterpret_cast<LPARAM>(&found), 0);
-        chosen = family;
-        if (found) break;
-    }
-    ReleaseDC(nullptr, screen);
-    return chosen;
 }
 
 }  // namespace
@@ -78,7 +71,7 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, Dialo
                                         reinterpret_cast<const DLGTEMPLATE*>(layout.data()),
                                         nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
     if (!m_hwnd) return;
-    PlaceControls(dialogTemplate);
+    PlaceDialogControls(m_hwnd, dialogTemplate);
     for (const DialogItem& item : dialogTemplate.controls) {
         if (item.kind == ControlKind::kHexEdit) MakeHexEdit(Item(item.id));
         if (item.kind == ControlKind::kLogEdit && !m_log)
@@ -87,7 +80,11 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, Dialo
             SetWindowPos(Item(item.id), HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    SetFonts(dialogTemplate);
+    m_windowFont = CreateWindowFont();
+    m_logFont = CreateLogFont();
+    SetDialogFont(m_hwnd, m_windowFont);
+    if (m_log)
+        SendMessageW(m_log->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
     SendMessageW(m_hwnd, DM_SETDEFID, IDOK, 0);
 }
 
@@ -95,42 +92,10 @@ Win32DialogWindow::~Win32DialogWindow()
 {
     if (m_hwnd) DestroyWindow(m_hwnd);
     if (m_logFont) DeleteObject(m_logFont);
+    if (m_windowFont) DeleteObject(m_windowFont);
     for (const auto& [colour, brush] : m_brushes)
         DeleteObject(brush);
     if (m_icon) DestroyIcon(m_icon);
-}
-
-// Every control at its template rectangle in the pixels of the template's
-// font (6 × 12 pixel base units), whatever font this system gave the dialog.
-void Win32DialogWindow::PlaceControls(const DialogTemplate& dialogTemplate)
-{
-    for (const DialogItem& item : dialogTemplate.controls) {
-        const int left = DialogUnitsToPixelsX(item.x);
-        const int top = DialogUnitsToPixelsY(item.y);
-        const int right = DialogUnitsToPixelsX(item.x + item.w);
-        const int bottom = DialogUnitsToPixelsY(item.y + item.h);
-        HWND control = item.id == kNoId ? nullptr : Item(item.id);
-        if (control) ::MoveWindow(control, left, top, right - left, bottom - top, FALSE);
-    }
-    RECT frame{0, 0, DialogUnitsToPixelsX(dialogTemplate.w),
-               DialogUnitsToPixelsY(dialogTemplate.h)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE)));
-    SetWindowPos(m_hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// The traffic log takes a monospaced font in which │ ─ ┼ are two columns wide.
-void Win32DialogWindow::SetFonts(const DialogTemplate& dialogTemplate)
-{
-    const std::wstring family =
-        InstalledFamily({L"NSimSun", L"新宋体", L"Noto Sans Mono CJK SC", L"Courier New"});
-    m_logFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            FIXED_PITCH | FF_MODERN, family.c_str());
-    for (const DialogItem& item : dialogTemplate.controls)
-        if (item.kind == ControlKind::kLogEdit)
-            SendMessageW(Item(item.id), WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
 }
 
 INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -404,7 +369,7 @@ void Win32DialogWindow::ShowAboutBox()
         AboutDialogTemplate(), WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0);
     ++m_nModalDepth;
     DialogBoxIndirectParamW(ProgramInstance(), reinterpret_cast<const DLGTEMPLATE*>(layout.data()),
-                            m_hwnd, AboutProc, 0);
+                            m_hwnd, AboutProc, reinterpret_cast<LPARAM>(m_windowFont));
     --m_nModalDepth;
 }
 

@@ -75,13 +75,12 @@ private:
     // The ID of the window's control that `window` is or lies in (a combo box's edit).
     int ControlIdOf(HWND window) const;
     bool PreTranslateMessage(const MSG& message);
-    void PlaceControls(const DialogTemplate& dialogTemplate);
-    void SetFonts(const DialogTemplate& dialogTemplate);
     HBRUSH ColourBrush(const RgbColour& colour);
     void RunQuitWhenNothingIsOnTop();
 
     DialogHandler& m_handler;
     HWND m_hwnd = nullptr;
+    HFONT m_windowFont = nullptr;
     HFONT m_logFont = nullptr;
     HICON m_icon = nullptr;
     std::unique_ptr<LogEditWin32> m_log;

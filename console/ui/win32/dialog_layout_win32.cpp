@@ -1,0 +1,84 @@
+#include "dialog_layout_win32.h"
+
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+int CALLBACK FamilyFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
+{
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+// The first of `families` that this system has, or the last one.
+std::wstring InstalledFamily(std::initializer_list<const wchar_t*> families)
+{
+    HDC screen = GetDC(nullptr);
+    const wchar_t* chosen = nullptr;
+    for (const wchar_t* family : families) {
+        LOGFONTW wanted{};
+        wanted.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(wanted.lfFaceName, family, LF_FACESIZE);
+        bool found = false;
+        EnumFontFamiliesExW(screen, &wanted, FamilyFound, reinterpret_cast<LPARAM>(&found), 0);
+        chosen = family;
+        if (found) break;
+    }
+    ReleaseDC(nullptr, screen);
+    return chosen;
+}
+
+HFONT CreatePixelFont(const std::wstring& family, DWORD pitch)
+{
+    return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch,
+                       family.c_str());
+}
+
+BOOL CALLBACK SetControlFont(HWND control, LPARAM font)
+{
+    SendMessageW(control, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    return TRUE;
+}
+
+}  // namespace
+
+void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate)
+{
+    HWND control = GetWindow(dialog, GW_CHILD);  // the first made
+    for (const DialogItem& item : dialogTemplate.controls) {
+        if (!control) break;
+        const int left = DialogUnitsToPixelsX(item.x);
+        const int top = DialogUnitsToPixelsY(item.y);
+        const int right = DialogUnitsToPixelsX(item.x + item.w);
+        const int bottom = DialogUnitsToPixelsY(item.y + item.h);
+        MoveWindow(control, left, top, right - left, bottom - top, FALSE);
+        control = GetWindow(control, GW_HWNDNEXT);
+    }
+    RECT frame{0, 0, DialogUnitsToPixelsX(dialogTemplate.w),
+               DialogUnitsToPixelsY(dialogTemplate.h)};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HFONT CreateWindowFont()
+{
+    return CreatePixelFont(InstalledFamily({L"宋体", L"SimSun", L"WenQuanYi Micro Hei",
+                                            L"Noto Sans CJK SC", L"Microsoft YaHei"}),
+                           DEFAULT_PITCH | FF_DONTCARE);
+}
+
+HFONT CreateLogFont()
+{
+    return CreatePixelFont(
+        InstalledFamily({L"NSimSun", L"新宋体", L"Noto Sans Mono CJK SC", L"Courier New"}),
+        FIXED_PITCH | FF_MODERN);
+}
+
+void SetDialogFont(HWND dialog, HFONT font)
+{
+    EnumChildWindows(dialog, SetControlFont, reinterpret_cast<LPARAM>(font));
+}

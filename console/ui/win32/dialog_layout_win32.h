@@ -1,0 +1,19 @@
+// Where a dialog's controls stand and which fonts they use: the template's
+// rectangles in the pixels of its 9-point 宋体 (6 × 12 pixel base units)
+// whatever font the system gave the dialog, and that font where the system
+// has it, else a CJK font it has at the same 12 pixels.
+#pragma once
+
+#include <windows.h>
+
+#include "control_template.h"
+
+// Places each control of a dialog made from `dialogTemplate` (its children in
+// table order) and sizes the dialog to the template.
+void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate);
+
+HFONT CreateWindowFont();
+// Monospaced, with │ ─ ┼ two columns wide: the traffic log's.
+HFONT CreateLogFont();
+// Every control of `dialog` in `font`.
+void SetDialogFont(HWND dialog, HFONT font);

@@ -1,0 +1,269 @@
+// The console's own window under test, from another process, as a user drives
+// it: texts at start-up, a COM port with a reader behind it, Sends, the Enter
+// rule, a message, a loop, a port closed under a loop, Escape with what it
+// writes, and a 32-bit plug-in that records what it is given. The reader is
+// the simulated one that the test runner maps as COM<QUILLARD_TEST_COM>.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "console_process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The bytes of a GBK text from its UTF-8 form, as a settings file holds it.
+std::string Gbk(const char* utf8)
+{
+    return ToGbk(FromUtf8(utf8));
+}
+
+std::wstring Wide(const char* utf8)
+{
+    return FromUtf8(utf8);
+}
+
+// A settings file as the Windows program writes it: GBK, CRLF.
+std::string SettingsFile(const char* language, const char* protocol, const char* plugin,
+                         const char* hexMode)
+{
+    std::string text =
+        std::string("[Setting]\r\nszLanguage=") + language +
+        "\r\nnProtocolCount=2\r\nszProtocolName0=" + protocol +
+        "\r\nszProtocolName1=总线协议\r\n\r\n[szProtocolName0]\r\nszDllName=" + plugin +
+        "\r\nnAddrLen=0\r\nbHexMode=" + hexMode +
+        "\r\nnDevCount=1\r\nszDevName0=读写器 A\r\n\r\n[szProtocolName1]\r\n"
+        "szDllName=Corvane.dll\r\nnAddrLen=1\r\nbHexMode=TRUE\r\nnDevCount=0\r\n";
+    return Gbk(text.c_str());
+}
+
+std::wstring ComText()
+{
+    const char* com = std::getenv("QUILLARD_TEST_COM");
+    return L"COM" + FromUtf8(com ? com : "40");
+}
+
+// The log's lines, as the code page holds them.
+std::vector<std::string> LogLines(const ConsoleProcess& console)
+{
+    const std::string log = ToGbk(console.Text(1000));
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(log.substr(start, end - start));
+    return lines;
+}
+
+std::size_t CountOf(const ConsoleProcess& console, const std::string& gbkPart)
+{
+    std::size_t count = 0;
+    for (const std::string& line : LogLines(console))
+        count += line.find(gbkPart) != std::string::npos;
+    return count;
+}
+
+// The separator line in GBK: 2, 4 and 6 rules under the first columns, 78 after.
+std::string Separator()
+{
+    const std::string rule = "\xA9\xA4", cross = "\xA9\xE0";
+    auto rules = [&](int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i)
+            out += rule;
+        return out;
+    };
+    return rules(2) + cross + rules(4) + cross + rules(6) + cross + rules(78);
+}
+
+bool StartsWith(const std::string& text, const std::string& start)
+{
+    return text.rfind(start, 0) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A picture of the window, once it has been painted, when QUILLARD_SCREENSHOTS
+// names a folder for it.
+void Screenshot(const ConsoleProcess& console, const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"QUILLARD_SCREENSHOTS", folder, MAX_PATH)) return;
+    Sleep(1000);
+    console.SaveScreenshot(std::wstring(folder) + L"\\" + name);
+}
+
+}  // namespace
+
+TEST(ConsoleWindow, AUserSessionOverACOMPort)
+{
+    ConsoleProcess console(L"e2e-chinese", SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE"),
+                           {L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+
+    // start-up: the settings' language, the protocols as tabs, the readers
+    EXPECT_EQ(console.Text(1092), Wide("串口号:"));
+    EXPECT_EQ(console.Text(1015), Wide("打开"));
+    EXPECT_EQ(console.Text(1014), Wide("循环发送"));
+    EXPECT_EQ(console.Text(1090), Wide("支持的读写器"));
+    EXPECT_EQ(console.TabText(0), Wide("直通协议"));
+    EXPECT_EQ(console.TabText(1), Wide("总线协议"));
+    EXPECT_EQ(console.Text(1063), Wide("读写器 A"));
+    EXPECT_TRUE(console.IsChecked(1097));
+    Screenshot(console, L"console-chinese.bmp");
+
+    // a character time-out with room for the reader's 20 ms gaps under Wine
+    console.SetText(1087, L"150");
+    console.SetText(1058, ComText());
+    console.Click(1015);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == Wide("关闭"); }));
+    EXPECT_FALSE(console.IsEnabled(1062));
+
+    // a Send: the OUT line, the reply, the separator, byte for byte
+    console.SetText(1026, L"a1");  // text put in by a program is not filtered
+    console.SetText(1026, L"A1");
+    console.Click(1003);
+    ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
+    std::vector<std::string> lines = LogLines(console);
+    EXPECT_EQ(lines[0],
+              " OUT"
+              "\xA9\xA6"
+              " SUCCESS"
+              "\xA9\xA6"
+              "            "
+              "\xA9\xA6"
+              " A1 ");
+    EXPECT_TRUE(StartsWith(lines[1],
+                           "  IN"
+                           "\xA9\xA6"
+                           " SUCCESS"
+                           "\xA9\xA6"
+                           "use "));
+    EXPECT_TRUE(EndsWith(lines[1],
+                         "ms"
+                         "\xA9\xA6"
+                         " 90 00 11 "))
+        << lines[1];
+    EXPECT_EQ(lines[2], Separator());
+
+    // Enter in row 7's time-out edit sends row 7
+    console.SetText(1032, L"A6");
+    console.Key(1042, VK_RETURN);
+    ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 6; }));
+    lines = LogLines(console);
+    EXPECT_EQ(lines[3],
+              " OUT"
+              "\xA9\xA6"
+              " SUCCESS"
+              "\xA9\xA6"
+              "            "
+              "\xA9\xA6"
+              " A6 ");
+    EXPECT_TRUE(EndsWith(lines[4],
+                         "ms"
+                         "\xA9\xA6"
+                         " 01 02 03 "));
+
+    // an empty command is refused with its message, nothing is sent
+    console.Click(1004);
+    EXPECT_EQ(console.TakeMessageBox(10s), Wide("命令不能为空, 请输入!"));
+    EXPECT_EQ(LogLines(console).size(), 6u);
+
+    // loop rows 2 and 5: every pass sends row 2, then row 5; then stop
+    console.SetText(1027, L"A4");
+    console.SetText(1030, L"A6");
+    console.SetCheck(1047, true);
+    console.SetCheck(1050, true);
+    console.Click(1014);
+    ASSERT_TRUE(
+        console.WaitFor([&] { return CountOf(console, " OUT\xA9\xA6 SUCCESS") >= 8; }, 30s));
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return console.IsEnabled(1003); }, 10s));
+    lines = LogLines(console);
+    std::vector<std::string> sent;
+    for (std::size_t i = 6; i < lines.size(); ++i)
+        if (StartsWith(lines[i], " OUT")) sent.push_back(lines[i].substr(lines[i].size() - 4));
+    ASSERT_GE(sent.size(), 4u);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], i % 2 == 0 ? " A4 " : " A6 ") << i;
+
+    // the port closed under a running loop: the loop stops, the port closes
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return !console.IsEnabled(1003); }));
+    console.Click(1015);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == Wide("打开"); }));
+    EXPECT_TRUE(
+        console.WaitFor([&] { return console.IsEnabled(1003) && console.IsEnabled(1062); }));
+    const std::size_t afterClose = LogLines(console).size();
+    Sleep(300);
+    EXPECT_EQ(LogLines(console).size(), afterClose);  // nothing sent any more
+
+    // English, then Escape: the window goes, writing the history and the language
+    console.Click(1098);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1092) == L"Port:"; }));
+    Screenshot(console, L"console-english.bmp");
+    console.Key(1026, VK_ESCAPE);
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+    const std::string history = console.ReadFile(L"History.ini");
+    EXPECT_TRUE(StartsWith(history, "[szProtocolName0]\r\nCMD0=A1\r\nCMD1=A4\r\nCMD2=\r\n"))
+        << history;
+    EXPECT_NE(history.find("CMD6=A6\r\nCMD7=\r\nCMD8=\r\nCMD9=\r\n"), std::string::npos);
+    EXPECT_EQ(history.find("\n\n"), std::string::npos);
+    const std::string settings = console.ReadFile(L"Vemra_Test.ini");
+    std::string expected = SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE");
+    expected.replace(expected.find("szLanguage=CN"), 13, "szLanguage=EN");
+    EXPECT_EQ(settings, expected);  // one value changed, GBK and CRLF kept
+}
+
+// A text-mode protocol on a 32-bit plug-in that records its calls: the
+// command text reaches it as GBK bytes.
+TEST(ConsoleWindow, APluginOfTheUsersGetsTheCommandTextInGbk)
+{
+    wchar_t record[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, record);
+    const std::wstring recordFile = std::wstring(record) + L"quillard-plugin-record.txt";
+    DeleteFileW(recordFile.c_str());
+    SetEnvironmentVariableW(L"TEST_PLUGIN_RECORD", recordFile.c_str());
+    ConsoleProcess console(L"e2e-english", SettingsFile("EN", "Text", "Recorder.dll", "FALSE"),
+                           {L"Recorder.dll", L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+    EXPECT_EQ(console.Text(1092), L"Port:");
+    EXPECT_EQ(console.Text(1014), L"Loop Trans");
+    EXPECT_TRUE(console.IsChecked(1098));
+
+    console.SetText(1058, ComText());
+    console.Click(1015);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
+    console.SetText(1026, Wide("读卡"));
+    console.Click(1003);
+    ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
+    const std::vector<std::string> lines = LogLines(console);
+    EXPECT_EQ(lines[0],
+              " OUT"
+              "\xA9\xA6"
+              " SUCCESS"
+              "\xA9\xA6"
+              "            "
+              "\xA9\xA6"
+              " B6 C1 BF A8 ");
+    EXPECT_TRUE(EndsWith(lines[1],
+                         "ms"
+                         "\xA9\xA6"
+                         " B6 C1 BF A8 "));  // the reader echoes
+
+    std::FILE* file = _wfopen(recordFile.c_str(), L"rb");
+    ASSERT_NE(file, nullptr);
+    char text[512] = {};
+    std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    EXPECT_STREQ(text, "PCToReader B6 C1 BF A8\nReaderToPC B6 C1 BF A8\nCheckData B6 C1 BF A8\n");
+    console.Key(1026, VK_ESCAPE);
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+    SetEnvironmentVariableW(L"TEST_PLUGIN_RECORD", nullptr);
+}
