@@ -125,9 +125,17 @@ TEST(ConsoleWindow, AUserSessionOverACOMPort)
     ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == Wide("关闭"); }));
     EXPECT_FALSE(console.IsEnabled(1062));
 
+    // typed into a hex edit: digits and A to F only, upper-cased; Enter in
+    // an edit outside the rows does nothing
+    for (wchar_t typed : std::wstring(L"ag1"))
+        PostMessageW(console.Control(1026), WM_CHAR, typed, 1);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1026) == L"A1"; }));
+    console.Key(1087, VK_RETURN);
+    Sleep(300);
+    EXPECT_TRUE(LogLines(console).empty());
+    EXPECT_EQ(console.Text(1015), Wide("关闭"));
+
     // a Send: the OUT line, the reply, the separator, byte for byte
-    console.SetText(1026, L"a1");  // text put in by a program is not filtered
-    console.SetText(1026, L"A1");
     console.Click(1003);
     ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
     std::vector<std::string> lines = LogLines(console);
