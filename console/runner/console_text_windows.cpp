@@ -1,6 +1,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
 
 #include "quillard/text_encoding.h"
@@ -27,4 +29,22 @@ void WriteConsoleText(std::FILE* stream, std::string_view utf8)
     const std::optional<std::string> gbk = Utf8ToGbk(utf8);
     const std::string_view bytes = gbk ? std::string_view(*gbk) : utf8;
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
+}
+
+// The wide command line, so that a command typed in Chinese reaches the
+// row checks as the characters themselves rather than the ANSI code page's.
+std::vector<std::string> CommandLineArguments(int, char**)
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide && i < count; ++i) {
+        const int length =
+            WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string argument(static_cast<std::size_t>(length > 0 ? length - 1 : 0), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, argument.data(), length, nullptr, nullptr);
+        arguments.push_back(std::move(argument));
+    }
+    LocalFree(wide);
+    return arguments;
 }

@@ -7,7 +7,8 @@
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+    const std::vector<std::string_view> args(arguments.begin(), arguments.end());
     const ParsedOptions parsed = ParseRunnerOptions(args);
     if (!parsed.error.empty()) {
         WriteMessageLine("quillard-run: " + parsed.error);

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "quillard/transaction.h"
 
 // Writes UTF-8 text to `stream` as this system's console takes it (one file per
 // system: UTF-8 here, the console's own characters or GBK on Windows).
 void WriteConsoleText(std::FILE* stream, std::string_view utf8);
+// The program's arguments as UTF-8, whatever code page the system gave them in.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // A message or an error: one line on stderr (a trailing line feed of the text
 // is not doubled).
