@@ -1,7 +1,5 @@
 // Protocols: the settings and history files, one tab per protocol, and the
 // plug-in of the current one.
-#include <cstdio>
-
 #include "main_dialog.h"
 #include "quillard/protocol_library.h"
 #include "quillard/row_parser.h"
@@ -55,9 +53,7 @@ void MainDialog::OnSelchangeProtocolTab()
     const ProtocolLoadReport report{[this](const std::string& message) { MessageBox(message); },
                                     [this] { RequestQuit(); }};
     if (!LoadProtocolLib(m_hProtocolLib, entry.szDllName, report)) {
-        char text[400];
-        std::snprintf(text, sizeof text, "Load %s Faild!!!", entry.szDllName.c_str());
-        MessageBox(text);
+        MessageBox(LoadFailedMessage(entry.szDllName));
         RequestQuit();
     }
     m_engine.SetProtocolApi(LoadedProtocolApi());
