@@ -78,6 +78,12 @@ std::string Separator()
     return rules(2) + cross + rules(4) + cross + rules(6) + cross + rules(78);
 }
 
+// The OUT line of a frame written, in GBK: "%s" is the frame's hex text.
+std::string OutLine(const char* hex)
+{
+    return std::string(" OUT\xA9\xA6 SUCCESS\xA9\xA6            \xA9\xA6 ") + hex + " ";
+}
+
 bool StartsWith(const std::string& text, const std::string& start)
 {
     return text.rfind(start, 0) == 0;
@@ -139,14 +145,7 @@ TEST(ConsoleWindow, AUserSessionOverACOMPort)
     console.Click(1003);
     ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
     std::vector<std::string> lines = LogLines(console);
-    EXPECT_EQ(lines[0],
-              " OUT"
-              "\xA9\xA6"
-              " SUCCESS"
-              "\xA9\xA6"
-              "            "
-              "\xA9\xA6"
-              " A1 ");
+    EXPECT_EQ(lines[0], OutLine("A1"));
     EXPECT_TRUE(StartsWith(lines[1],
                            "  IN"
                            "\xA9\xA6"
@@ -165,14 +164,7 @@ TEST(ConsoleWindow, AUserSessionOverACOMPort)
     console.Key(1042, VK_RETURN);
     ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 6; }));
     lines = LogLines(console);
-    EXPECT_EQ(lines[3],
-              " OUT"
-              "\xA9\xA6"
-              " SUCCESS"
-              "\xA9\xA6"
-              "            "
-              "\xA9\xA6"
-              " A6 ");
+    EXPECT_EQ(lines[3], OutLine("A6"));
     EXPECT_TRUE(EndsWith(lines[4],
                          "ms"
                          "\xA9\xA6"
@@ -252,14 +244,7 @@ TEST(ConsoleWindow, APluginOfTheUsersGetsTheCommandTextInGbk)
     console.Click(1003);
     ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
     const std::vector<std::string> lines = LogLines(console);
-    EXPECT_EQ(lines[0],
-              " OUT"
-              "\xA9\xA6"
-              " SUCCESS"
-              "\xA9\xA6"
-              "            "
-              "\xA9\xA6"
-              " B6 C1 BF A8 ");
+    EXPECT_EQ(lines[0], OutLine("B6 C1 BF A8"));
     EXPECT_TRUE(EndsWith(lines[1],
                          "ms"
                          "\xA9\xA6"
