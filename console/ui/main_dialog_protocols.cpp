@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "main_dialog.h"
+#include "quillard/app_files.h"
 #include "quillard/protocol_library.h"
 #include "quillard/row_parser.h"
 
@@ -15,8 +16,8 @@ constexpr int kReaderLabels = 24;
 
 void MainDialog::LoadSettings()
 {
-    LoadedSettings loaded =
-        LoadSettingsFiles(MakeAppFilePath(kSettingsFileName), MakeAppFilePath(kHistoryFileName));
+    LoadedSettings loaded = LoadSettingsFiles(LocateAppFile(kSettingsFileName).read,
+                                              LocateAppFile(kHistoryFileName).read);
     m_nLanguage = loaded.language;
     m_protocols = std::move(loaded.protocols);
     if (loaded.fatal) {
@@ -103,7 +104,7 @@ void MainDialog::ExchangeRows(ProtocolEntry* entry, bool toEntry)
 
 void MainDialog::SaveHistory(ProtocolEntry* entry)
 {
-    if (entry) SaveHistoryFile(MakeAppFilePath(kHistoryFileName), *entry);
+    if (entry) SaveHistoryFile(LocateAppFile(kHistoryFileName), *entry);
 }
 
 void MainDialog::DestroyWindow()
@@ -111,7 +112,13 @@ void MainDialog::DestroyWindow()
     if (m_bDestroyed) return;
     m_bDestroyed = true;
     EndLoopWorkerForClose();  // before anything it uses can go away
+    SaveForClose();
+}
+
+// What the close saves: the current protocol's rows and history, the language.
+void MainDialog::SaveForClose()
+{
     ExchangeRows(m_pCurProtocol, true);
     SaveHistory(m_pCurProtocol);
-    SaveLanguage(MakeAppFilePath(kSettingsFileName), m_nLanguage);
+    SaveLanguage(LocateAppFile(kSettingsFileName), m_nLanguage);
 }
