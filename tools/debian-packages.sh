@@ -8,6 +8,10 @@
 #   tools/debian-packages.sh wine     also Wine, which runs the cross build's tests
 #   tools/debian-packages.sh vm       also QEMU, a static busybox, cpio and xz, for the
 #                                     tests in a virtual machine (tools/vm-tests.sh)
+#   tools/debian-packages.sh package  also dpkg-dev (dpkg-shlibdeps) and file, which CPack
+#                                     runs for the Debian package (tools/build-deb.sh)
+#   tools/debian-packages.sh package-check  also lintian and xdotool, for checking the
+#                                     package as CI does (tools/check-deb.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -30,6 +34,8 @@ for group in "$@"; do
         windows) PACKAGES+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64) ;;
         wine) PACKAGES+=(wine64) ;;
         vm) PACKAGES+=(qemu-system-x86 busybox-static cpio xz-utils) ;;
+        package) PACKAGES+=(dpkg-dev file) ;;
+        package-check) PACKAGES+=(dpkg-dev file lintian xdotool) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
 done
