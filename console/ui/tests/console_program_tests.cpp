@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "child_process.h"
@@ -20,6 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+
+constexpr uid_t kNobody = 65534;
 
 std::string ReadFile(const fs::path& path)
 {
@@ -64,6 +67,13 @@ protected:
             fs::create_directory(m_top / folder);
             fs::permissions(m_top / folder, fs::perms::all);
         }
+        // Qt's runtime folder, one for each user the program runs as, its alone.
+        for (const char* folder : {"runtime", "runtime-user"}) {
+            fs::create_directory(m_top / folder);
+            fs::permissions(m_top / folder, fs::perms::owner_all);
+        }
+        if (geteuid() == 0 && chown((m_top / "runtime-user").c_str(), kNobody, kNobody) != 0)
+            ADD_FAILURE() << "cannot give the runtime folder to nobody";
     }
     ~ConsoleProgram() override
     {
@@ -79,18 +89,43 @@ protected:
     // without privileges, with a home and a configuration folder of its own.
     std::vector<std::string> Command(const std::string& command, bool box, bool asUser) const
     {
+        const bool otherUser = asUser && geteuid() == 0;
         std::vector<std::string> argv;
-        if (asUser && geteuid() == 0)
-            argv = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-        argv.insert(argv.end(), {"/usr/bin/env", "QT_QPA_PLATFORM=offscreen",
-                                 "HOME=" + (m_top / "home").string(),
-                                 "XDG_CONFIG_HOME=" + (m_top / "config").string(),
-                                 (Program() / "Quillard").string(), command});
+        if (otherUser)
+            argv = {"/usr/bin/setpriv", "--reuid=" + std::to_string(kNobody),
+                    "--regid=" + std::to_string(kNobody), "--clear-groups"};
+        argv.insert(
+            argv.end(),
+            {"/usr/bin/env", "QT_QPA_PLATFORM=offscreen", "HOME=" + (m_top / "home").string(),
+             "XDG_CONFIG_HOME=" + (m_top / "config").string(),
+             "XDG_RUNTIME_DIR=" + (m_top / (asUser ? "runtime-user" : "runtime")).string()});
+        const auto options = otherUser ? ReadableTsanOptions() : std::nullopt;
+        if (options) argv.push_back(*options);
+        argv.insert(argv.end(), {(Program() / "Quillard").string(), command});
         if (box) argv.push_back("--box");
         return argv;
     }
 
 private:
+    // A ThreadSanitizer build's options name a suppressions file in the source
+    // tree, which another user may not be able to read: they get a copy.
+    std::optional<std::string> ReadableTsanOptions() const
+    {
+        const char* options = std::getenv("TSAN_OPTIONS");
+        const std::string key = "suppressions=";
+        const std::string text = options ? options : "";
+        const auto at = text.find(key);
+        if (at == std::string::npos) return std::nullopt;
+        const auto end = text.find(' ', at);
+        const std::string file = text.substr(at + key.size(), end - at - key.size());
+        std::error_code ignored;
+        fs::copy_file(file, m_top / "tsan.supp", fs::copy_options::overwrite_existing, ignored);
+        fs::permissions(m_top / "tsan.supp", fs::perms::owner_read | fs::perms::others_read,
+                        fs::perm_options::add, ignored);
+        return "TSAN_OPTIONS=" + text.substr(0, at + key.size()) + (m_top / "tsan.supp").string() +
+               (end == std::string::npos ? "" : text.substr(end));
+    }
+
     fs::path m_top;
 };
 
