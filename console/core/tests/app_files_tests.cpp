@@ -78,8 +78,7 @@ TEST_F(AppFileRule, ReadAndWrittenWhereTheRuleSays)
 
 // The first write in the user's folder starts from the program folder's file:
 // writing the language keeps the catalogue, writing one protocol's rows keeps
-// the other's; the program folder's files stay as they were, and the user's
-// folder is the user's alone.
+// the other's; the program folder's files stay as they were.
 TEST_F(AppFileRule, TheFirstWriteCopiesTheProgramFoldersFile)
 {
     const AppFileFolders folders = Folders(false);
@@ -102,9 +101,6 @@ TEST_F(AppFileRule, TheFirstWriteCopiesTheProgramFoldersFile)
     EXPECT_NE(rows.find("[szProtocolName0]\r\nCMD0=0A0B\r\nCMD1=\r\n"), std::string::npos) << rows;
     EXPECT_NE(rows.find("[szProtocolName1]\r\nADDR0=01\r\nCMD0=0304\r\n"), std::string::npos)
         << rows;
-    EXPECT_EQ(fs::status(UserFolder()).permissions() & fs::perms::all, fs::perms::owner_all);
-    EXPECT_EQ(fs::status(program.Path("home/.config")).permissions() & fs::perms::all,
-              fs::perms::owner_all);
 
     // From now on the user's files are read, and the program's no more.
     program.Write(kSettingsFileName, "[Setting]\r\nnProtocolCount=0\r\n");

@@ -117,7 +117,8 @@ TEST(UserAppFolder, AReadOnlyProgramFolderSendsTheFilesToTheUsersFolder)
         fs::create_directory(config);
         fs::permissions(config, fs::perms::all);
         fs::permissions(folder, c.programMode);
-        const ScopedVariable configHome("XDG_CONFIG_HOME", config.c_str());
+        const std::string configHome = config + "/xdg";  // made by the first write
+        const ScopedVariable xdg("XDG_CONFIG_HOME", configHome.c_str());
 
         const int failed = AsUnprivilegedUser([&] {
             SetAppFolder(folder);
@@ -125,11 +126,11 @@ TEST(UserAppFolder, AReadOnlyProgramFolderSendsTheFilesToTheUsersFolder)
             SaveLanguage(LocateAppFile(kSettingsFileName), 0);
             SetAppFolder("");
             return (folders.programWritable == c.toUser ? 1 : 0) |
-                   (folders.user != (c.toUser ? config + "/quillard" : "") ? 2 : 0);
+                   (folders.user != (c.toUser ? configHome + "/quillard" : "") ? 2 : 0);
         });
         EXPECT_EQ(failed, 0);
         fs::permissions(folder, fs::perms::all);
-        const std::string userFile = config + "/quillard/" + kSettingsFileName;
+        const std::string userFile = configHome + "/quillard/" + kSettingsFileName;
         std::ifstream beside(folder + "/" + kSettingsFileName, std::ios::binary);
         const std::string programText(std::istreambuf_iterator<char>(beside), {});
         EXPECT_EQ(fs::exists(userFile), c.toUser);
@@ -140,6 +141,10 @@ TEST(UserAppFolder, AReadOnlyProgramFolderSendsTheFilesToTheUsersFolder)
             EXPECT_NE(text.find("szLanguage=CN"), std::string::npos) << text;
             EXPECT_NE(text.find("szProtocolName1=Bus"), std::string::npos) << text;
             EXPECT_EQ(programText, kTwoProtocols);
+            // every folder made for the user's files is the user's alone
+            for (const std::string& made : {configHome, configHome + "/quillard"})
+                EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all)
+                    << made;
         }
     }
 }
