@@ -393,7 +393,9 @@ private slots:
         window.Edit(MainDialog::CommandId(row))->setText(QStringLiteral("5A"));
         QTest::keyClick(window.Edit(editId), Qt::Key_Return);
         QVERIFY(port.written.empty());  // posted: it runs after the key
-        QTRY_COMPARE(port.written, std::vector<unsigned char>{0x5A});
+        QTRY_VERIFY(dialog.LoopWorkerAlive());
+        QVERIFY(WaitForWorker(dialog));  // the worker writes the port
+        QCOMPARE(port.written, std::vector<unsigned char>{0x5A});
         QCOMPARE(window.Edit(editId)->text().contains('\n'), false);
         // Enter elsewhere sends nothing and closes nothing.
         port.written.clear();
