@@ -44,8 +44,9 @@ useradd -m -s /bin/bash "$user"
 cleanup() {  # also after a failure: the machine as it was
     userdel -r "$user" >/dev/null 2>&1 || true
     rm -rf "/tmp/runtime-$user"
-    if dpkg-query -W -f='${Status}' quillard 2>/dev/null | grep -q 'install ok'; then
-        DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq quillard >/dev/null 2>&1 || true
+    # removed, or left by a run that failed: purged, maintainer scripts and all
+    if dpkg-query -W quillard >/dev/null 2>&1; then
+        DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq quillard >/dev/null 2>&1 || true
     fi
 }
 trap cleanup EXIT
