@@ -11,6 +11,10 @@
 #                                     (wine-x86_64: 64-bit Wine)
 #   tools/debian-packages.sh vm       also QEMU, a static busybox, cpio and xz, for the
 #                                     tests in a virtual machine (tools/vm-tests.sh)
+#   tools/debian-packages.sh package  also dpkg-dev (dpkg-shlibdeps) and file, which CPack
+#                                     runs for the Debian package (tools/build-deb.sh)
+#   tools/debian-packages.sh package-check  also lintian and xdotool, for checking the
+#                                     package as CI does (tools/check-deb.sh)
 set -euo pipefail
 
 PACKAGES=(
@@ -37,6 +41,8 @@ for group in "$@"; do
         wine | wine-i686) PACKAGES+=(wine32:i386) ;;
         wine-x86_64) PACKAGES+=(wine64) ;;
         vm) PACKAGES+=(qemu-system-x86 busybox-static cpio xz-utils) ;;
+        package) PACKAGES+=(dpkg-dev file) ;;
+        package-check) PACKAGES+=(dpkg-dev file lintian xdotool) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
 done

@@ -1,10 +1,10 @@
 #include "quillard/ini_file.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "quillard/file_replace.h"
 #include "quillard/text_encoding.h"
 
 namespace {
@@ -246,11 +246,7 @@ std::string IniDocument::Serialize() const
 bool IniDocument::Save(const std::string& path) const
 {
     if (IsReadOnlyFile(path)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const std::string bytes = Serialize();
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return ReplaceFileContents(path, Serialize());
 }
 
 std::optional<IniDocument> IniDocument::LoadForWrite(const std::string& path)
@@ -277,11 +273,11 @@ int ReadIniValue(const std::string& path, std::string_view section, std::string_
     return ReadIniValue(IniDocument::Load(path), section, key, value);
 }
 
-bool WriteIniValue(const std::string& path, std::string_view section, std::string_view key,
+bool WriteIniValue(const IniPaths& paths, std::string_view section, std::string_view key,
                    std::string_view value)
 {
-    auto document = IniDocument::LoadForWrite(path);
+    auto document = IniDocument::LoadForWrite(paths.read);
     if (!document) return false;
     document->Set(section, key, value);
-    return document->Save(path);
+    return document->Save(paths.write);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "hollet/com_names.h"
+#include "quillard/app_files.h"
 #include "quillard/ini_file.h"
 
 namespace {
@@ -94,24 +95,27 @@ LoadedSettings LoadSettingsFiles(const std::string& settingsPath, const std::str
 
 // The keys are set in the order ADDR0, CMD0, ADDR1, ... and the file is
 // written once.
-void SaveHistoryFile(const std::string& historyPath, const ProtocolEntry& entry)
+void SaveHistoryFile(const IniPaths& paths, const ProtocolEntry& entry)
 {
-    auto history = IniDocument::LoadForWrite(historyPath);
+    auto history = IniDocument::LoadForWrite(paths.read);
     if (!history) return;
     for (int j = 0; j < kHistoryRows; ++j) {
         if (entry.nAddrLen > 0) history->Set(entry.szSection, Numbered("ADDR", j), entry.szAddr[j]);
         history->Set(entry.szSection, Numbered("CMD", j), entry.szCmd[j]);
     }
-    history->Save(historyPath);
+    MakeWriteFolder(paths);
+    history->Save(paths.write);
 }
 
-void SaveLanguage(const std::string& settingsPath, int language)
+void SaveLanguage(const IniPaths& paths, int language)
 {
     const std::string code = language == 1 ? "EN" : "CN";
     std::string stored;
-    if (ReadIniValue(settingsPath, "Setting", "szLanguage", stored) == 0 ||
-        stored.compare(0, 2, code) != 0)
-        WriteIniValue(settingsPath, "Setting", "szLanguage", code);
+    if (ReadIniValue(paths.read, "Setting", "szLanguage", stored) == 0 ||
+        stored.compare(0, 2, code) != 0) {
+        MakeWriteFolder(paths);
+        WriteIniValue(paths, "Setting", "szLanguage", code);
+    }
 }
 
 std::string AppFolder()
@@ -124,9 +128,13 @@ void SetAppFolder(std::string folder)
     g_appFolder = std::move(folder);
 }
 
-std::string MakeAppFilePath(std::string_view fileName)
+std::string FilePathIn(std::string folder, std::string_view fileName)
 {
-    std::string folder = AppFolder();
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kPathSeparator;
     return folder + std::string(fileName);
+}
+
+std::string MakeAppFilePath(std::string_view fileName)
+{
+    return FilePathIn(AppFolder(), fileName);
 }

@@ -6,6 +6,7 @@
 #include "command_rows.h"
 #include "hollet/com_names.h"
 #include "interrupt.h"
+#include "quillard/app_files.h"
 #include "quillard/protocol_library.h"
 #include "run_summary.h"
 #include "runner_output.h"
@@ -52,7 +53,7 @@ bool ChooseProtocol(const RunnerOptions& options, const LoadedSettings& settings
         WriteMessageLine("quillard-run: " +
                          (options.protocol.empty() ? std::string("no protocol")
                                                    : "no protocol '" + options.protocol + "'") +
-                         " in " + MakeAppFilePath(kSettingsFileName));
+                         " in " + LocateAppFile(kSettingsFileName).read);
         return false;
     }
     chosen.pluginPath = ProtocolLibPath(chosen.entry->szDllName);
@@ -123,8 +124,8 @@ int RunTransactions(const RunnerOptions& options)
         return kExitAllSucceeded;
     }
 
-    const LoadedSettings settings =
-        LoadSettingsFiles(MakeAppFilePath(kSettingsFileName), MakeAppFilePath(kHistoryFileName));
+    const LoadedSettings settings = LoadSettingsFiles(LocateAppFile(kSettingsFileName).read,
+                                                      LocateAppFile(kHistoryFileName).read);
     ChosenProtocol protocol;
     if (!ChooseProtocol(options, settings, protocol)) return kExitUsage;
     const int language = options.language.value_or(settings.language);

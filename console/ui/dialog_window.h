@@ -67,6 +67,14 @@ public:
     virtual std::optional<RgbColour> ControlColour(int id) = 0;
     // Another thread called Wake().
     virtual void OnWake() = 0;
+    // The desktop session is ending (log-out, shutdown, SIGTERM or SIGHUP to
+    // the process). `ending` true: it ends for certain, and the window closes
+    // as by its close box, with the same saving, once; a running loop is
+    // stopped first and no message box is shown. The toolkit then ends any box
+    // still open on top of the window, so that the program can end. `ending`
+    // false: the session may still go on (the desktop asks first); the same
+    // saving is done, nothing else changes, and a later close saves again.
+    virtual void OnEndSession(bool ending) = 0;
 };
 
 class DialogWindow {

@@ -1,5 +1,7 @@
 #include "main_dialog.h"
 
+#include <utility>
+
 #include "language_texts.h"
 #include "quillard/protocol_library.h"
 #include "quillard/traffic_log.h"
@@ -154,6 +156,26 @@ void MainDialog::EndDialog(int result)
     m_window->EndDialog(result);
 }
 
+// The session's end saves at once what the close saves, without a message box:
+// no one may be there to answer it, and the saving would wait for it. As the
+// close does, the loop is stopped and its port closed first; the worker is
+// waited for when the window goes, since it may itself be waiting for a box
+// that the toolkit has yet to end.
+void MainDialog::OnEndSession(bool ending)
+{
+    if (m_bDestroyed) return;
+    const bool wasQuiet = std::exchange(m_bQuiet, true);
+    if (!ending) {
+        SaveForClose();
+        m_bQuiet = wasQuiet;
+        return;
+    }
+    m_bDestroyed = true;
+    StopLoopForClose();
+    SaveForClose();
+    m_window->EndDialog(kCancelCommand);
+}
+
 void MainDialog::RequestQuit()
 {
     if (m_bQuitRequested) return;
@@ -163,6 +185,7 @@ void MainDialog::RequestQuit()
 
 void MainDialog::MessageBox(const std::string& text)
 {
+    if (m_bQuiet) return;
     if (m_messageHandler)
         m_messageHandler(text);
     else

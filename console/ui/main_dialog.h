@@ -69,6 +69,7 @@ public:
     bool PreTranslateKeyDown(int focusId, DialogKey key) override;
     std::optional<RgbColour> ControlColour(int id) override;
     void OnWake() override;
+    void OnEndSession(bool ending) override;
 
     // Checks row `row` and makes its prepared text; false after a message.
     bool ParseRow(int row);
@@ -93,7 +94,8 @@ public:
     // Copies the ten rows' texts into `entry` (true) or out of it (false).
     void ExchangeRows(ProtocolEntry* entry, bool toEntry);
     void SaveHistory(ProtocolEntry* entry);
-    // Saves the current protocol's rows and history and the language; once.
+    // Stops the loop, then saves the current protocol's rows and history and
+    // the language; once.
     void DestroyWindow();
 
     // Asks the program to end once the current handler and any message box
@@ -166,7 +168,9 @@ private:
     bool OnWindowThread() const { return std::this_thread::get_id() == m_windowThreadId; }
     void SetCaption(int id, const char* chinese, const char* english);
     bool SwitchLoopOff();
+    void StopLoopForClose();
     void EndLoopWorkerForClose();
+    void SaveForClose();
     bool ClosePortStoppingLoop(CxBasePort& port);
     void SetOpenPort(CxBasePort* port, int openButton, std::span<const int> locked);
     void JoinLoopWorker();
@@ -201,4 +205,5 @@ private:
 
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;
+    bool m_bQuiet = false;  // the session is ending: no message box is shown
 };

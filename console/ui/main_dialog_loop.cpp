@@ -146,12 +146,18 @@ bool MainDialog::SwitchLoopOff()
     return ended;
 }
 
-// Before the window goes: the loop off, its port closed (which ends a reply
-// the worker may be waiting for), the worker ended.
-void MainDialog::EndLoopWorkerForClose()
+// The loop off and its port closed, which ends a reply the worker may be
+// waiting for; the worker may still be finishing.
+void MainDialog::StopLoopForClose()
 {
     if (!LoopWorkerAlive()) return;
     SetLooping(false);
     if (CxBasePort* port = m_engine.GetCurrentPort()) port->Close();
+}
+
+// Before the window goes: the loop stopped, the worker ended.
+void MainDialog::EndLoopWorkerForClose()
+{
+    StopLoopForClose();
     JoinLoopWorker();
 }

@@ -1,6 +1,7 @@
 // Protocols: the settings and history files, one tab per protocol, and the
 // plug-in of the current one.
 #include "main_dialog.h"
+#include "quillard/app_files.h"
 #include "quillard/protocol_library.h"
 #include "quillard/row_parser.h"
 
@@ -13,8 +14,8 @@ constexpr int kReaderLabels = 24;
 
 void MainDialog::LoadSettings()
 {
-    LoadedSettings loaded =
-        LoadSettingsFiles(MakeAppFilePath(kSettingsFileName), MakeAppFilePath(kHistoryFileName));
+    LoadedSettings loaded = LoadSettingsFiles(LocateAppFile(kSettingsFileName).read,
+                                              LocateAppFile(kHistoryFileName).read);
     m_nLanguage = loaded.language;
     m_protocols = std::move(loaded.protocols);
     if (loaded.fatal) {
@@ -99,7 +100,7 @@ void MainDialog::ExchangeRows(ProtocolEntry* entry, bool toEntry)
 
 void MainDialog::SaveHistory(ProtocolEntry* entry)
 {
-    if (entry) SaveHistoryFile(MakeAppFilePath(kHistoryFileName), *entry);
+    if (entry) SaveHistoryFile(LocateAppFile(kHistoryFileName), *entry);
 }
 
 void MainDialog::DestroyWindow()
@@ -107,7 +108,13 @@ void MainDialog::DestroyWindow()
     if (m_bDestroyed) return;
     m_bDestroyed = true;
     EndLoopWorkerForClose();  // before anything it uses can go away
+    SaveForClose();
+}
+
+// What the close saves: the current protocol's rows and history, the language.
+void MainDialog::SaveForClose()
+{
     ExchangeRows(m_pCurProtocol, true);
     SaveHistory(m_pCurProtocol);
-    SaveLanguage(MakeAppFilePath(kSettingsFileName), m_nLanguage);
+    SaveLanguage(LocateAppFile(kSettingsFileName), m_nLanguage);
 }

@@ -1,20 +1,18 @@
 // Writes the program's icon, as the window draws it, to an icon file of the
-// Windows build (PNG images of 16, 24, 32, 48 and 128 pixels) and, given a
-// folder, to PNG files of those sizes:  write_program_icon OUT.ico [PNG_FOLDER]
+// Windows build (PNG images of 16, 24, 32, 48 and 256 pixels):
+//   write_program_icon OUT.ico
 #include <QBuffer>
 #include <QFile>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QImage>
 #include <QtEndian>
 #include <cstdio>
 #include <vector>
 
-#include "program_icon.h"
+#include "program_icon_drawing.h"
 
 namespace {
 
-constexpr int kSizes[] = {16, 24, 32, 48, 128};
+constexpr int kSizes[] = {16, 24, 32, 48, 256};
 
 void PutWord(QByteArray& out, quint16 value)
 {
@@ -32,9 +30,8 @@ void PutDword(QByteArray& out, quint32 value)
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: write_program_icon OUT.ico [PNG_FOLDER]\n");
+        std::fprintf(stderr, "usage: write_program_icon OUT.ico\n");
         return 2;
     }
     std::vector<QByteArray> images;
@@ -42,10 +39,8 @@ int main(int argc, char** argv)
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        const QImage image = ProgramIcon().pixmap(size, size).toImage();
-        image.save(&buffer, "PNG");
+        DrawProgramIcon(size).save(&buffer, "PNG");
         images.push_back(png);
-        if (argc > 2) image.save(QStringLiteral("%1/quillard-%2.png").arg(argv[2]).arg(size));
     }
     QByteArray ico;
     PutWord(ico, 0);  // reserved

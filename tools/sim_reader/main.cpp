@@ -142,6 +142,10 @@ int main(int argc, char** argv)
         if (!fs::exists(fs::symlink_status(link)) &&
             (fs::create_symlink(name, link, error), !error))
             break;
+        if (error && error != std::errc::file_exists) {  // a folder no link can go into
+            std::fprintf(stderr, "cannot link %s: %s\n", link.c_str(), error.message().c_str());
+            return 1;
+        }
         if (options.com) {
             std::fprintf(stderr, "COM%lu is taken in %s\n", com, links.c_str());
             return 1;

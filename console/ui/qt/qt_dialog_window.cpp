@@ -20,6 +20,7 @@
 #include "hex_edit.h"
 #include "log_edit_view.h"
 #include "program_icon.h"
+#include "session_end.h"
 #include "window_fonts.h"
 #include "window_waker.h"
 
@@ -76,6 +77,8 @@ QtDialogWindow::QtDialogWindow(const DialogTemplate& dialogTemplate, DialogHandl
     : m_handler(handler)
 {
     m_waker = std::make_unique<WindowWaker>([this] { m_handler.OnWake(); });
+    m_sessionEnd = std::make_unique<SessionEndWatcher>([this] { EndSession(); },
+                                                       [this] { m_handler.OnEndSession(false); });
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont());
@@ -320,9 +323,11 @@ void QtDialogWindow::PostCommand(int id)
     QTimer::singleShot(0, this, [this, id] { m_handler.OnCommand(id); });
 }
 
+// A dialog ended before its modal run (during its start-up) is not run.
 int QtDialogWindow::RunModal()
 {
     ApplyControlColours();
+    if (m_bEnded) return result();
     return exec();
 }
 
@@ -334,7 +339,25 @@ void QtDialogWindow::Show()
 
 void QtDialogWindow::EndDialog(int result)
 {
+    m_bEnded = true;
     QDialog::done(result);
+}
+
+void QtDialogWindow::EndSession()
+{
+    m_handler.OnEndSession(true);
+    EndBoxesOnTop();
+}
+
+// No one is there to read them; each one ended lets the next one come on top.
+void QtDialogWindow::EndBoxesOnTop()
+{
+    constexpr int kMaxBoxes = 32;
+    for (int n = 0; n < kMaxBoxes; ++n) {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!box || box == this) return;
+        box->done(QDialog::Rejected);
+    }
 }
 
 void QtDialogWindow::PostQuit(std::function<void()> quit)

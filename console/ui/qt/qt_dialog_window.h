@@ -10,6 +10,7 @@
 #include "dialog_window.h"
 
 class LogEditView;
+class SessionEndWatcher;
 class WindowWaker;
 
 class QtDialogWindow : public QDialog, public DialogWindow {
@@ -81,10 +82,16 @@ protected:
 private:
     void ApplyControlColours();
     void QuitWhenNothingIsOnTop(std::function<void()> quit);
+    // The session ends: the handlers close the window, then the boxes still
+    // open on top of it are ended, so that their loops give way.
+    void EndSession();
+    void EndBoxesOnTop();
 
     DialogHandler& m_handler;
     DialogControls m_controls;
     std::unique_ptr<LogEditView> m_log;
     std::unique_ptr<WindowWaker> m_waker;
+    std::unique_ptr<SessionEndWatcher> m_sessionEnd;
     bool m_bColoured = false;
+    bool m_bEnded = false;  // EndDialog came before (or during) the modal run
 };

@@ -61,3 +61,4 @@ int RunFaultTests(int argc, char** argv);
 int RunHexEditGbkTests(int argc, char** argv);
 int RunTextFitTests(int argc, char** argv);
 int RunWindowFaultTests(int argc, char** argv);
+int RunSessionEndTests(int argc, char** argv);

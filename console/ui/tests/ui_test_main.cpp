@@ -14,5 +14,6 @@ int main(int argc, char** argv)
     failures += RunHexEditGbkTests(argc, argv);
     failures += RunTextFitTests(argc, argv);
     failures += RunWindowFaultTests(argc, argv);
+    failures += RunSessionEndTests(argc, argv);
     return failures;
 }

@@ -148,6 +148,18 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return reinterpret_cast<INT_PTR>(ColourBrush(*colour));
         }
         case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_icon);
+        // Log-off or shutdown: first asked (the rows are saved, the session
+        // may still go on), then told; whatever box is open then goes too.
+        case WM_QUERYENDSESSION:
+            m_handler.OnEndSession(false);
+            SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) {
+                m_handler.OnEndSession(true);
+                EndBoxesOnTop();
+            }
+            return TRUE;
         case kWakeMessage: m_handler.OnWake(); return TRUE;
         case kQuitMessage:
         case WM_TIMER:
@@ -388,6 +400,7 @@ void Win32DialogWindow::PostCommand(int id)
 // the dialog manager (Tab, Escape, Enter as the OK command), then to its window.
 int Win32DialogWindow::RunModal()
 {
+    if (m_bEnded) return m_nResult;  // ended before it ran (the session's end)
     Show();
     m_bRunning = true;
     MSG message;
@@ -410,10 +423,27 @@ void Win32DialogWindow::Show()
 
 void Win32DialogWindow::EndDialog(int result)
 {
+    m_bEnded = true;
     m_nResult = result;
     m_bRunning = false;
     ShowWindow(m_hwnd, SW_HIDE);
     PostMessageW(m_hwnd, WM_NULL, 0, 0);  // the loop looks at its flag again
+}
+
+BOOL CALLBACK Win32DialogWindow::EndBoxOfThread(HWND window, LPARAM mainWindow)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (window != reinterpret_cast<HWND>(mainWindow) && lstrcmpW(className, L"#32770") == 0)
+        ::EndDialog(window, IDOK);
+    return TRUE;
+}
+
+// The message boxes and the About box of this thread end, with OK.
+void Win32DialogWindow::EndBoxesOnTop()
+{
+    if (m_nModalDepth > 0)
+        EnumThreadWindows(GetCurrentThreadId(), EndBoxOfThread, reinterpret_cast<LPARAM>(m_hwnd));
 }
 
 void Win32DialogWindow::PostQuit(std::function<void()> quit)

@@ -77,6 +77,8 @@ private:
     bool PreTranslateMessage(const MSG& message);
     HBRUSH ColourBrush(const RgbColour& colour);
     void RunQuitWhenNothingIsOnTop();
+    void EndBoxesOnTop();
+    static BOOL CALLBACK EndBoxOfThread(HWND window, LPARAM mainWindow);
 
     DialogHandler& m_handler;
     HWND m_hwnd = nullptr;
@@ -87,6 +89,7 @@ private:
     std::map<COLORREF, HBRUSH> m_brushes;
     std::set<int> m_menuCommands;  // the system-menu entries the handlers added
     bool m_bRunning = false;
+    bool m_bEnded = false;
     int m_nResult = 0;
     int m_nModalDepth = 0;  // message boxes and the About box on top of the window
     std::function<void()> m_quit;

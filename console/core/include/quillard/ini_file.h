@@ -13,6 +13,9 @@
 // program writes them. A character that a GBK file cannot hold is written as '?'
 // (the row edits let no such character in, so it comes only from a caller's
 // mistake).
+//
+// Every save replaces the file in one step (ReplaceFileContents): a full disk
+// or a failing rename leaves the old file as it was.
 #pragma once
 
 #include <optional>
@@ -21,6 +24,19 @@
 #include <vector>
 
 #include "quillard/file_encoding.h"
+
+// Where a file is read from, and where it is written: the same file, or (a
+// user's own copy of a file that the program folder keeps) another one, which
+// a write makes from what was read.
+struct IniPaths {
+    IniPaths(std::string path) : read(path), write(std::move(path)) {}  // one file
+    IniPaths(std::string readPath, std::string writePath)
+        : read(std::move(readPath)), write(std::move(writePath))
+    {
+    }
+    std::string read;
+    std::string write;
+};
 
 // A read takes at most this many bytes of a value in the file's encoding (a
 // 260-byte buffer), never part of a character.
@@ -76,7 +92,8 @@ int ReadIniValue(const std::string& path, std::string_view section, std::string_
 // The same from a document already read.
 int ReadIniValue(const IniDocument& document, std::string_view section, std::string_view key,
                  std::string& value);
-// Writes one value, creating the file and the section when needed. A file that
-// cannot be written is left alone: the result is false and nothing is reported.
-bool WriteIniValue(const std::string& path, std::string_view section, std::string_view key,
+// Writes one value into what `paths.read` holds, saved as `paths.write`,
+// creating the file and the section when needed. A file that cannot be
+// written is left alone: the result is false and nothing is reported.
+bool WriteIniValue(const IniPaths& paths, std::string_view section, std::string_view key,
                    std::string_view value);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "quillard/ini_file.h"
+
 inline constexpr const char* kSettingsFileName = "Vemra_Test.ini";
 inline constexpr const char* kHistoryFileName = "History.ini";
 inline constexpr const char* kSettingsError = "Vemra_Test.ini error!";
@@ -43,10 +45,10 @@ LoadedSettings LoadSettingsFiles(const std::string& settingsPath, const std::str
 
 // Writes the ten rows of `entry` into the history file (address keys only for
 // a protocol with an address).
-void SaveHistoryFile(const std::string& historyPath, const ProtocolEntry& entry);
+void SaveHistoryFile(const IniPaths& history, const ProtocolEntry& entry);
 
 // Writes the language ("EN" or "CN") unless the stored value already says it.
-void SaveLanguage(const std::string& settingsPath, int language);
+void SaveLanguage(const IniPaths& settings, int language);
 
 // A number as the C library's atoi reads one; beyond the int range it stops at
 // the nearest end of the range.
@@ -60,3 +62,6 @@ inline constexpr char kPathSeparator =
     static_cast<char>(std::filesystem::path::preferred_separator);
 // A file beside the program.
 std::string MakeAppFilePath(std::string_view fileName);
+// The file `fileName` in `folder`, with a separator between them unless the
+// folder ends in one.
+std::string FilePathIn(std::string folder, std::string_view fileName);
