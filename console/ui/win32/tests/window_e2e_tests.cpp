@@ -260,3 +260,25 @@ TEST(ConsoleWindow, APluginOfTheUsersGetsTheCommandTextInGbk)
     EXPECT_EQ(console.WaitForExit(20s), 0);
     SetEnvironmentVariableW(L"TEST_PLUGIN_RECORD", nullptr);
 }
+
+// Log-off: asked first, the console saves what was typed and stays; told, it
+// saves and ends.
+TEST(ConsoleWindow, TheSessionsEndSavesWhatWasTyped)
+{
+    ConsoleProcess console(L"e2e-session", SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE"),
+                           {L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+    console.SetText(1026, L"00 A4");
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(console.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                        10000, &answer);
+    EXPECT_EQ(answer, TRUE);
+    EXPECT_NE(console.ReadFile(L"History.ini").find("CMD0=00 A4\r\n"), std::string::npos);
+    EXPECT_TRUE(IsWindowVisible(console.Window()));
+
+    console.SetText(1026, L"00 B0");
+    SendMessageTimeoutW(console.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000,
+                        &answer);
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+    EXPECT_NE(console.ReadFile(L"History.ini").find("CMD0=00 B0\r\n"), std::string::npos);
+}
