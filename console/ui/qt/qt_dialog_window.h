@@ -4,12 +4,14 @@
 #pragma once
 
 #include <QDialog>
+#include <map>
 #include <memory>
 
 #include "dialog_builder.h"
 #include "dialog_window.h"
 
 class LogEditView;
+class QTimer;
 class WindowWaker;
 
 class QtDialogWindow : public QDialog, public DialogWindow {
@@ -70,6 +72,12 @@ public:
     void PostQuit(std::function<void()> quit) override;
     void Wake() override;
 
+    void SetSystemMenuText(int command, std::string_view text) override;
+    std::optional<std::string> GetSaveFileName(std::string_view caption,
+                                               std::string_view suggestedName) override;
+    void StartTimer(int id, unsigned milliseconds) override;
+    void StopTimer(int id) override;
+
     // The dialog's OK command (Enter without a default button) and its cancel
     // command (Escape, the close box) go to the handlers.
     void accept() override;
@@ -87,4 +95,6 @@ private:
     std::unique_ptr<LogEditView> m_log;
     std::unique_ptr<WindowWaker> m_waker;
     bool m_bColoured = false;
+    std::vector<MenuEntry> m_menuEntries;  // the context menu's, as it shows them
+    std::map<int, std::unique_ptr<QTimer>> m_timers;
 };
