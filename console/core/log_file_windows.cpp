@@ -10,7 +10,7 @@ std::FILE* CreateLogFile(const std::string& path)
 {
     const std::filesystem::path name(
         std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
-    return _wfopen(name.c_str(), L"wtN");  // text mode: "\n" is written as CR LF
+    return _wfopen(name.c_str(), L"wt");  // text mode: "\n" is written as CR LF
 }
 
 std::string LogFileText(std::string_view utf8)
