@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "qt_dialog_window.h"
@@ -67,10 +68,13 @@ private:
         const QStringList lines = text.split(QLatin1Char('\n'));
         for (const QString& line : lines)
             width = std::max(width, metrics.horizontalAdvance(line));
+        // the frame, the document's margins, a scroll bar's room and the layout's
+        const int scrollBar = m_text->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         const int margin = 2 * m_text->frameWidth() +
-                           2 * static_cast<int>(m_text->document()->documentMargin()) + 12;
-        QSize size(width + margin + 8,
-                   metrics.lineSpacing() * static_cast<int>(lines.size()) + margin + 8);
+                           2 * static_cast<int>(m_text->document()->documentMargin()) + scrollBar +
+                           16;
+        QSize size(width + margin,
+                   metrics.lineSpacing() * static_cast<int>(lines.size() + 1) + margin);
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             size = size.boundedTo(screen->availableSize() * 9 / 10);
         m_dialog.resize(size);
