@@ -42,7 +42,7 @@ void MainDialog::StopLogFile()
 }
 
 // The first write error ends the file logging, with one message; the loop
-// goes on.
+// goes on. The writer's thread wakes the window for it.
 void MainDialog::EndFailedLogFile()
 {
     if (!m_logFile || !m_logFile->Failed()) return;
@@ -52,13 +52,11 @@ void MainDialog::EndFailedLogFile()
     MessageBox(LogFileErrorMessage(error, path, InEnglish()));
 }
 
+// A failed file takes no more lines; its message comes through OnWake, never
+// from inside the worker's calls (which may run while the worker is joined).
 void MainDialog::LogToFile(std::chrono::system_clock::time_point stamp, std::string line)
 {
-    if (!m_logFile) return;
-    if (m_logFile->Failed()) {
-        EndFailedLogFile();
-        return;
-    }
+    if (!m_logFile || m_logFile->Failed()) return;
     const bool endsTransaction = line == log_texts::kSeparator;
     m_logFile->AppendLine(stamp, std::move(line), endsTransaction);
 }
