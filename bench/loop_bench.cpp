@@ -2,7 +2,8 @@
 // answers at once, ten rows checked, an interval time-out of 1 ms; beside it, a
 // bare loop doing the same passes over the same kind of pty, and quillard-run
 // looping over the same rows on the same pty. Also the window's event-loop
-// latency while the loop runs and the log wipes, and the memory over a long run.
+// latency while the loop runs and the log wipes, the memory over a long run, and
+// the loop's throughput with the traffic log written to a file against without.
 //   QT_QPA_PLATFORM=offscreen loop_bench [seconds=5] [transactions for the memory run=0]
 #include <fcntl.h>
 #include <poll.h>
@@ -29,6 +30,7 @@
 
 #include "hollet/com_names.h"
 #include "main_dialog.h"
+#include "prompt_reader.h"
 #include "qt_dialog_window.h"
 #include "quillard/settings.h"
 #include "window_fonts.h"
@@ -36,48 +38,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// A reader on a pty that answers every request with 90 00, at once or after a delay.
-class PromptReader {
-public:
-    explicit PromptReader(int delayMs)
-    {
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        openpty(&m_master, &m_slave, name, &raw, nullptr);
-        m_slavePath = name;
-        m_thread = std::thread([this, delayMs] {
-            unsigned char buffer[4096];
-            const unsigned char reply[] = {0x90, 0x00};
-            while (!m_stop) {
-                pollfd fd{m_master, POLLIN, 0};
-                if (poll(&fd, 1, 50) <= 0) continue;
-                if (read(m_master, buffer, sizeof buffer) <= 0) continue;
-                ++m_requests;
-                if (delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-                [[maybe_unused]] ssize_t n = write(m_master, reply, sizeof reply);
-            }
-        });
-    }
-    ~PromptReader()
-    {
-        m_stop = true;
-        m_thread.join();
-        close(m_master);
-        close(m_slave);
-    }
-    const std::string& SlavePath() const { return m_slavePath; }
-    long Requests() const { return m_requests; }
-
-private:
-    int m_master = -1;
-    int m_slave = -1;
-    std::string m_slavePath;
-    std::atomic<bool> m_stop{false};
-    std::atomic<long> m_requests{0};
-    std::thread m_thread;
-};
 
 // The bare loop: write, wait up to 200 ms for the first byte, then read single
 // bytes until 1 ms of silence; ten rows a pass, 1 ms between passes.
@@ -278,6 +238,32 @@ int main(int argc, char** argv)
             }
         }
     }
+    // The same running loop with the traffic log written to a file and
+    // without, in turns of `seconds` / 2 each, so that both meet the same load
+    // of the machine.
+    const std::string logFile = (folder / "traffic.log").string();
+    dialog.SetFileNameChooser([&logFile](const std::string&) { return logFile; });
+    long requests[2] = {0, 0};
+    double spent[2] = {0, 0};
+    for (int turn = 0; turn < 6; ++turn) {
+        const bool toFile = turn % 2 == 1;
+        if (toFile != dialog.LoggingToFile()) dialog.OnCommand(MainDialog::kLogFileCommand);
+        const long first = reader.Requests();
+        const auto from = Clock::now();
+        QEventLoop step;
+        QTimer::singleShot(static_cast<int>(seconds * 500), &step, &QEventLoop::quit);
+        step.exec();
+        requests[toFile] += reader.Requests() - first;
+        spent[toFile] += std::chrono::duration<double>(Clock::now() - from).count();
+    }
+    if (dialog.LoggingToFile()) dialog.OnCommand(MainDialog::kLogFileCommand);
+    const double offRate = requests[0] / spent[0], onRate = requests[1] / spent[1];
+    std::printf(
+        "loop throughput, window, log file off: %.0f transactions/s, on: %.0f "
+        "transactions/s (%.1f%%; %ld kB written)\n",
+        offRate, onRate, 100.0 * onRate / offRate,
+        static_cast<long>(std::filesystem::file_size(logFile) / 1024));
+
     dialog.OnCommand(1014);
     dialog.OnCommand(1015);  // the port is free for quillard-run and the peer
     const RunnerFigures runner = RunQuillardRun(folder, seconds);

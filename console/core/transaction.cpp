@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "hollet/CxBasePort.h"
+#include "hollet/reply_timing.h"
 #include "quillard/log_texts.h"
 
 namespace {
@@ -31,7 +32,7 @@ int TransactionEngine::FinishIn(const char* format, int milliseconds, TransactOu
 
 int TransactionEngine::Finish(TransactOutcome outcome, int result)
 {
-    m_last = {outcome, std::nullopt};
+    m_last = {outcome, std::nullopt, std::nullopt, std::nullopt};
     return result;
 }
 
@@ -91,7 +92,15 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     port->Purge();
     const auto end = std::chrono::steady_clock::now();
     const int milliseconds = ElapsedMilliseconds(start, end);
-    m_last.roundTrip = std::chrono::duration_cast<std::chrono::nanoseconds>(end - start);
+    m_last = {TransactOutcome::kNone,
+              std::chrono::duration_cast<std::chrono::nanoseconds>(end - start), std::nullopt,
+              std::nullopt};
+    // The reader's own timing, where the port keeps it.
+    if (const auto* timing = dynamic_cast<const CxReplyTiming*>(port)) {
+        const ReplyTimes times = timing->GetLastReplyTimes();
+        m_last.firstByte = times.firstByte;
+        m_last.lastByte = times.lastByte;
+    }
 
     using Outcome = TransactOutcome;
     if (replyLength == 0)

@@ -1,9 +1,6 @@
 #include "run_summary.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <numeric>
 
 namespace {
 
@@ -14,11 +11,6 @@ constexpr TransactOutcome kListed[] = {
     TransactOutcome::kBccError,    TransactOutcome::kNoDefinition, TransactOutcome::kWriteError,
     TransactOutcome::kPortNotOpen, TransactOutcome::kWrapFailed,   TransactOutcome::kNoProtocol,
 };
-
-double Ms(std::chrono::nanoseconds d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
 
 std::string Fixed(double value)
 {
@@ -33,47 +25,6 @@ bool Shown(const RunSummary& summary, TransactOutcome outcome)
 }
 
 }  // namespace
-
-const char* OutcomeName(TransactOutcome outcome)
-{
-    switch (outcome) {
-        case TransactOutcome::kNone: return "none";
-        case TransactOutcome::kSuccess: return "SUCCESS";
-        case TransactOutcome::kNoData: return "NO DATA";
-        case TransactOutcome::kLengthError: return "LEN ERR";
-        case TransactOutcome::kBccError: return "BCC ERR";
-        case TransactOutcome::kNoDefinition: return "NO DEF";
-        case TransactOutcome::kWriteError: return "WRIT ERR";
-        case TransactOutcome::kPortNotOpen: return "port not open";
-        case TransactOutcome::kNoProtocol: return "no protocol";
-        case TransactOutcome::kWrapFailed: return "wrap failed";
-    }
-    return "none";
-}
-
-void RunSummary::Add(const TransactRecord& record)
-{
-    ++m_transactions;
-    ++m_counts[static_cast<std::size_t>(record.outcome)];
-    if (record.roundTrip) m_roundTrips.push_back(*record.roundTrip);
-}
-
-RoundTripFigures RunSummary::RoundTrips() const
-{
-    RoundTripFigures figures;
-    figures.timed = m_roundTrips.size();
-    if (m_roundTrips.empty()) return figures;
-    std::vector<std::chrono::nanoseconds> sorted = m_roundTrips;
-    std::sort(sorted.begin(), sorted.end());
-    const auto total = std::accumulate(sorted.begin(), sorted.end(), std::chrono::nanoseconds{0});
-    const auto rank =
-        static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(sorted.size())));
-    figures.minMs = Ms(sorted.front());
-    figures.maxMs = Ms(sorted.back());
-    figures.meanMs = Ms(total) / static_cast<double>(sorted.size());
-    figures.p99Ms = Ms(sorted[std::max<std::size_t>(rank, 1) - 1]);
-    return figures;
-}
 
 std::string SummaryText(const RunSummary& summary, bool interrupted)
 {

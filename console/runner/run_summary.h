@@ -2,47 +2,27 @@
 // summary for people or as JSON.
 #pragma once
 
-#include <array>
-#include <chrono>
-#include <cstddef>
 #include <string>
-#include <vector>
 
-#include "quillard/transaction.h"
+#include "quillard/transaction_tally.h"
 
-inline constexpr std::size_t kOutcomeCount =
-    static_cast<std::size_t>(TransactOutcome::kWrapFailed) + 1;
+using RoundTripFigures = DurationFigures;
 
-// The status word of an outcome, as the log shows it ("SUCCESS", "NO DATA",
-// ...), or a short description for those that leave no IN line.
-const char* OutcomeName(TransactOutcome outcome);
-
-struct RoundTripFigures {
-    std::size_t timed = 0;  // transactions with a round trip
-    double minMs = 0, meanMs = 0, p99Ms = 0, maxMs = 0;
-};
-
+// The counts and round trips of a run.
 class RunSummary {
 public:
-    void Add(const TransactRecord& record);
+    void Add(const TransactRecord& record) { m_tally.Add(record); }
 
-    long long Transactions() const { return m_transactions; }
-    long long Count(TransactOutcome outcome) const
-    {
-        return m_counts[static_cast<std::size_t>(outcome)];
-    }
+    long long Transactions() const { return m_tally.Transactions(); }
+    long long Count(TransactOutcome outcome) const { return m_tally.Count(outcome); }
     bool AllSucceeded() const
     {
-        return m_transactions > 0 && Count(TransactOutcome::kSuccess) == m_transactions;
+        return Transactions() > 0 && Count(TransactOutcome::kSuccess) == Transactions();
     }
-    // p99 is the nearest rank: the smallest time that 99 % of the round trips
-    // do not exceed.
-    RoundTripFigures RoundTrips() const;
+    RoundTripFigures RoundTrips() const { return m_tally.RoundTrips().Figures(); }
 
 private:
-    long long m_transactions = 0;
-    std::array<long long, kOutcomeCount> m_counts{};
-    std::vector<std::chrono::nanoseconds> m_roundTrips;
+    TransactionTally m_tally;
 };
 
 // "transactions: N", one line per outcome, "round trip: min … ms, …".

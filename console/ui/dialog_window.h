@@ -75,6 +75,8 @@ public:
     // false: the session may still go on (the desktop asks first); the same
     // saving is done, nothing else changes, and a later close saves again.
     virtual void OnEndSession(bool ending) = 0;
+    // Timer `id` of StartTimer has come due.
+    virtual void OnTimer(int id) { static_cast<void>(id); }
 };
 
 class DialogWindow {
@@ -153,6 +155,20 @@ public:
     virtual void PostQuit(std::function<void()> quit) = 0;
     // May be called from any thread: OnWake then runs on the window thread.
     virtual void Wake() = 0;
+
+    // Changes the text of an entry that AppendSystemMenu added (the system
+    // menu's ModifyMenu); an unknown command changes nothing.
+    virtual void SetSystemMenuText(int command, std::string_view text) = 0;
+    // The platform's modal file picker for a file to write (GetSaveFileName):
+    // titled `caption`, offering `suggestedName` in the picker's usual folder,
+    // asking before it lets the user replace a file. The chosen path (UTF-8),
+    // or none when the user cancelled.
+    virtual std::optional<std::string> GetSaveFileName(std::string_view caption,
+                                                       std::string_view suggestedName) = 0;
+    // Timer `id` calls OnTimer(id) every `milliseconds` until StopTimer(id)
+    // (SetTimer/KillTimer); starting a running timer starts it anew.
+    virtual void StartTimer(int id, unsigned milliseconds) = 0;
+    virtual void StopTimer(int id) = 0;
 };
 
 // The toolkit's window for `dialogTemplate`, reporting to `handler`.

@@ -54,6 +54,8 @@ MainDialog::MainDialog(const WindowFactory& makeWindow)
     m_commands[1091] = [this] { OnHidSearch(); };
     m_commands[1062] = [this] { OnHidOpen(); };
     m_commands[1098] = [this] { OnLanguageRadio(); };
+    m_commands[kLogFileCommand] = [this] { OnLogFile(); };
+    m_commands[kStatisticsCommand] = [this] { OnStatistics(); };
 }
 
 MainDialog::~MainDialog()
@@ -87,7 +89,9 @@ bool MainDialog::OnInitDialog()
                                 {kSysCommandAbout, kAboutMenuText},
                                 {0, {}},
                                 {kCalculatorCommand, "计算器(&C)"},
-                                {kClearLogCommand, "清空列表(&D)"}});
+                                {kClearLogCommand, "清空列表(&D)"},
+                                {kLogFileCommand, "记录到文件(&F)..."},
+                                {kStatisticsCommand, "循环统计(&S)..."}});
     m_window->MoveWindow({10, 10, 1040, 590});
     m_window->SetProgramIcon();
 
@@ -206,4 +210,5 @@ void MainDialog::ShowMessage(const std::string& text)
 void MainDialog::OnWake()
 {
     OnWorkerWoken();
+    EndFailedLogFile();  // the file's writer tells of its failure this way
 }

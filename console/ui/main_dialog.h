@@ -19,10 +19,13 @@
 #include "hollet/CxComm.h"
 #include "hollet/CxHid.h"
 #include "quillard/dynamic_library.h"
+#include "quillard/log_file.h"
 #include "quillard/loop_pass.h"
+#include "quillard/loop_statistics.h"
 #include "quillard/settings.h"
 #include "quillard/transaction.h"
 #include "quillard/window_thread_calls.h"
+#include "statistics_window.h"
 
 class LogView;
 
@@ -127,6 +130,22 @@ public:
     void ClearLog();
     LogView& Log();
 
+    // The window's menu entries beside the calculator and Clear: writing the
+    // traffic log to a file, and the loop statistics window.
+    static constexpr int kLogFileCommand = 32800;
+    static constexpr int kStatisticsCommand = 32801;
+    static constexpr int kStatisticsTimer = 1;
+    // Starts writing the log to a file the user picks, or stops it.
+    void OnLogFile();
+    bool LoggingToFile() const { return m_logFile != nullptr; }
+    void OnStatistics();
+    const LoopStatistics& Statistics() const { return m_statistics; }
+    StatisticsWindow* StatisticsView() { return m_statisticsWindow.get(); }
+    void OnTimer(int id) override;
+    // Test seam: the file name as if picked in the file picker (none: cancelled).
+    using FileNameChooser = std::function<std::optional<std::string>(const std::string& suggested)>;
+    void SetFileNameChooser(FileNameChooser chooser) { m_fileNameChooser = std::move(chooser); }
+
     // Every message box of the window goes through here: modal, OK only, no
     // icon, captioned with the program's name. Tests may take the messages.
     void MessageBox(const std::string& text);
@@ -178,6 +197,18 @@ private:
     void EnableComOpenButton(bool enable);
     bool CheckRow(int row);
     void OnWorkerWoken();
+    bool InEnglish() const { return m_nLanguage == 1; }
+    // The log file and the statistics.
+    void LogToFile(std::chrono::system_clock::time_point stamp, std::string line);
+    void StopLogFile();
+    void EndFailedLogFile();
+    std::string LogFileHeaderBlock();
+    void ApplyLoopToolTexts();
+    void StartLoopStatistics(const std::vector<int>& rowNumbers);
+    void RunCountedLoop();
+    void AddLoopSamples(const std::vector<LoopSample>& samples, bool passBegan);
+    void EndLoopStatistics();
+    void RefreshStatistics();
 
     CxComm m_comm;
     CxHid m_hid;
@@ -206,4 +237,13 @@ private:
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;
     bool m_bQuiet = false;  // the session is ending: no message box is shown
+
+    // The log file, and the statistics of the last loop (the window thread's
+    // own; the worker hands its transactions over a pass at a time). Both go
+    // before the window does.
+    LoopStatistics m_statistics;
+    bool m_bCountingLoop = false;  // a loop's worker is counted until it is joined
+    std::unique_ptr<StatisticsWindow> m_statisticsWindow;
+    std::unique_ptr<LogFileWriter> m_logFile;
+    FileNameChooser m_fileNameChooser;
 };

@@ -135,6 +135,7 @@ void MainDialog::ApplyLanguage(int flag)
 {
     for (const ControlTexts& texts : LanguageControlTexts())
         m_window->SetItemText(texts.id, flag ? texts.english : texts.chinese);
+    ApplyLoopToolTexts();
 }
 
 void MainDialog::OnLanguageRadio()

@@ -66,14 +66,17 @@ void MainDialog::OnLoopSend()
     // A failed time-out has had its message and holds the focus.
     if (taken == ExchangeOutcome::kRowValueFailed) return;
     std::vector<LoopRow> rows;
+    std::vector<int> rowNumbers;
     for (int row = 0; row < kRows; ++row) {
         if (!m_bLoopCheck[row]) continue;
         m_strSendText[row].clear();
         if (!CheckRow(row)) return;
         rows.push_back({m_strSendText[row], m_nRowTimeout[row]});
+        rowNumbers.push_back(row + 1);
     }
     JoinLoopWorker();  // a worker that is still winding down never sees the new rows
     m_loopRows = std::move(rows);
+    StartLoopStatistics(rowNumbers);
     EnableSendControls(false);
     SetLooping(true);
     StartWorker([this] { LoopThreadProc(this); });
@@ -84,7 +87,7 @@ void MainDialog::OnLoopSend()
 int MainDialog::LoopThreadProc(MainDialog* window)
 {
     if (!window) return 1;
-    RunLoopPasses(window->m_engine, window->m_loopRows, [window] { return window->GetLooping(); });
+    window->RunCountedLoop();
     return 0;
 }
 
@@ -122,6 +125,7 @@ void MainDialog::JoinLoopWorker()
     m_calls.WaitServing([this] { return m_bWorkerEnded.load(); }, kUntilDone);
     m_hLoopThread.join();
     m_calls.RunPending();
+    EndLoopStatistics();
     if (m_bStopping) {
         m_bStopping = false;
         EnableSendControls(true);

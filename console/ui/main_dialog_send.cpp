@@ -66,16 +66,6 @@ LogView& MainDialog::Log()
     return m_window->LogOf(1000);
 }
 
-// The worker's lines are appended in order by the window thread; the worker
-// goes on meanwhile, and waits only when the window falls far behind.
-void MainDialog::AppendLog(const std::string& line)
-{
-    if (OnWindowThread())
-        ::AppendLog(Log(), line);
-    else
-        m_calls.Post([this, line] { ::AppendLog(Log(), line); });
-}
-
 void MainDialog::ClearLog()
 {
     ::ClearLog(Log());

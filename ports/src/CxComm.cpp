@@ -71,7 +71,7 @@ int CxComm::IsOpen()
 int CxComm::SetTimeouts(unsigned long total, unsigned long interval)
 {
     std::lock_guard<std::recursive_mutex> guard(m_lock);
-    if (!m_line->GetTimeouts(m_timeouts)) return 0;
+    if (!DeviceThere() || !m_line->GetTimeouts(m_timeouts)) return 0;
     m_timeouts.ReadIntervalTimeout = static_cast<std::uint32_t>(interval);
     m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(total);
     m_timeouts.ReadTotalTimeoutMultiplier = 0;
@@ -90,6 +90,7 @@ int CxComm::SetTimeouts(unsigned long readInterval, unsigned long readMultiplier
     m_timeouts.ReadTotalTimeoutConstant = static_cast<std::uint32_t>(readConstant);
     m_timeouts.WriteTotalTimeoutMultiplier = static_cast<std::uint32_t>(writeMultiplier);
     m_timeouts.WriteTotalTimeoutConstant = static_cast<std::uint32_t>(writeConstant);
+    if (!DeviceThere()) return 0;
     return m_line->SetTimeouts(m_timeouts) ? 1 : 0;
 }
 
@@ -98,8 +99,10 @@ unsigned long CxComm::Write(void* data, unsigned long length)
     if (!IsOpen() || length == 0) return 0;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!IsOpen()) return 0;  // a close began while this waited for the lock
+    if (!DeviceThere()) return 0;
     unsigned long written = 0;
     m_line->Write(data, length, &written);
+    m_replyClock.WriteEnded();
     return written;
 }
 
@@ -108,12 +111,18 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
     if (!IsOpen() || length == 0) return 0;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!IsOpen()) return 0;
+    m_replyClock.ReadBegins();
+    if (!DeviceThere()) {
+        m_replyClock.ReadEnded();
+        return 0;
+    }
     auto* bytes = static_cast<unsigned char*>(buffer);
     unsigned long count = 0;
 
     // The first byte waits up to the total time-out the caller set.
     unsigned long got = 0;
     bool alive = m_line->Read(bytes, 1, &got);
+    if (got) m_replyClock.BytesCame();
     count += got;
 
     // Every further byte waits up to the interval: the silence that ends a reply.
@@ -122,8 +131,10 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
     while (alive && count < length) {
         alive = m_line->Read(bytes + count, 1, &got);
         if (got == 0) break;
+        m_replyClock.BytesCame();
         count += got;
     }
+    m_replyClock.ReadEnded();
     // A reply that a close cut short is no reply: its bytes are not handed on
     // as if they were all of it.
     if (m_closing.load()) return 0;
@@ -134,12 +145,30 @@ int CxComm::Purge(unsigned long flags)
 {
     if (!IsOpen()) return 0;
     std::lock_guard<std::recursive_mutex> guard(m_lock);
+    if (!DeviceThere()) return 0;
     return m_line->Purge(flags) ? 1 : 0;
 }
 
 int CxComm::Purge()
 {
     return Purge(kPurgeAll);
+}
+
+// A device that went away is looked for again at the path the port was opened
+// with, and given the line state and time-outs the port had. Called with the
+// port's lock held, on an open port.
+bool CxComm::DeviceThere()
+{
+    if (!m_line->Gone()) return true;
+    const PortHandle handle = m_line->Reopen();
+    if (handle == kInvalidPortHandle) return false;
+    if (m_line->SetState(m_dcb) && m_line->SetupQueues(kQueueSize, kQueueSize) &&
+        m_line->SetTimeouts(m_timeouts) && m_line->Purge(kPurgeAll)) {
+        m_hFile = handle;
+        return true;
+    }
+    m_line->Abandon();  // not usable as it came back: tried again next time
+    return false;
 }
 
 // From the moment a close begins no transfer starts: a thread whose awaited

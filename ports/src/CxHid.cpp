@@ -119,6 +119,7 @@ unsigned long CxHid::Write(void* data, unsigned long length)
             return 0;
         offset += kReportData;
     } while (offset < length);
+    m_replyClock.WriteEnded();
     return length;
 }
 
@@ -131,9 +132,12 @@ unsigned long CxHid::Read(void* buffer, unsigned long length)
     // At most 4095 bytes are taken from the buffer, after the report ID.
     const unsigned long count = std::min(length, kInputBufferSize - 1);
     const PortHandle handle = m_hFile.load();
-    if (handle == kInvalidPortHandle ||
-        !ActiveHidBackend().GetInputReport(handle, m_inReport, count))
-        return 0;
+    m_replyClock.ReadBegins();
+    const bool fetched = handle != kInvalidPortHandle &&
+                         ActiveHidBackend().GetInputReport(handle, m_inReport, count);
+    if (fetched) m_replyClock.BytesCame();
+    m_replyClock.ReadEnded();
+    if (!fetched) return 0;
     std::memcpy(buffer, m_inReport + 1, count);
     return count;
 }

@@ -32,6 +32,18 @@ public:
     // May be called from any thread: a read that waits, or that starts before
     // the next Close, returns at once. Never cuts a write short.
     virtual void CancelWait() = 0;
+
+    // The device went away while open (it hung up, or a transfer failed as
+    // one does on a device that is no longer there): the line has let it go
+    // and every operation fails until Reopen succeeds or Close is called.
+    virtual bool Gone() const = 0;
+    // Opens again, with the same rules as Open, the device path that the last
+    // Open reached (a link is followed anew); the handle, or kInvalidPortHandle
+    // with the line still gone.
+    virtual PortHandle Reopen() = 0;
+    // Lets the device go again as if it had gone (one that came back but
+    // could not be set up).
+    virtual void Abandon() = 0;
 };
 
 std::unique_ptr<SerialLine> CreateSerialLine();

@@ -64,7 +64,7 @@ unsigned long ComNumberOf(const char* devName)
     return number;
 }
 
-enum class Wait { kReady, kTimedOut, kCancelled, kFailed };
+enum class Wait { kReady, kTimedOut, kCancelled, kHungUp, kFailed };
 
 class LinuxSerialLine final : public SerialLine {
 public:
@@ -78,38 +78,33 @@ public:
     PortHandle Open(const char* devName) override
     {
         Close();
-        const std::string path = ResolveComDevice(ComNumberOf(devName), DefaultComPortRoots());
-        if (path.empty()) return kInvalidPortHandle;
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return kInvalidPortHandle;
-        // No sharing: an advisory lock keeps out every program that asks for
-        // one (this one in any process included), TIOCEXCL every other program
-        // without root.
-        termios tio{};
-        if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || tcgetattr(fd, &tio) != 0) {
-            ::close(fd);
-            return kInvalidPortHandle;
-        }
-        ioctl(fd, TIOCEXCL);
-        // A raw line: every byte value passes unchanged, no echo, no flow control.
-        cfmakeraw(&tio);
-        tio.c_cflag |= CLOCAL | CREAD;
-        tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
-        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 0;
-        if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-            ::close(fd);
-            return kInvalidPortHandle;
-        }
+        m_path = ResolveComDevice(ComNumberOf(devName), DefaultComPortRoots());
+        if (m_path.empty()) return kInvalidPortHandle;
         DrainWake();
-        m_fd = fd;
-        m_timeouts = CommTimeouts{};
-        return fd;
+        return OpenPath(m_path);
+    }
+
+    // The path the COM number led to is kept, not the device it named then:
+    // a link (ComPorts/COMn to /dev/serial/by-id/...) leads to wherever the
+    // adapter is now.
+    PortHandle Reopen() override
+    {
+        if (!m_gone || m_path.empty()) return kInvalidPortHandle;
+        const PortHandle handle = OpenPath(m_path);
+        if (handle != kInvalidPortHandle) m_gone = false;
+        return handle;
+    }
+
+    bool Gone() const override { return m_gone; }
+
+    void Abandon() override
+    {
+        if (m_fd >= 0) LetGo();
     }
 
     void Close() override
     {
+        m_gone = false;
         if (m_fd < 0) return;
         ioctl(m_fd, TIOCNXCL);
         ::close(m_fd);  // also drops the advisory lock
@@ -206,7 +201,8 @@ public:
         const bool rx = flags & (kPurgeRxAbort | kPurgeRxClear);
         const bool tx = flags & (kPurgeTxAbort | kPurgeTxClear);
         if (!rx && !tx) return true;
-        return tcflush(m_fd, rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH) == 0;
+        if (tcflush(m_fd, rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH) == 0) return true;
+        return FailedForGood(errno);
     }
 
     // The Windows rules for a read: it waits up to multiplier·length + constant
@@ -241,7 +237,8 @@ public:
                                  Clock::now() + std::chrono::milliseconds(t.ReadIntervalTimeout));
             switch (WaitFor(POLLIN, until)) {
                 case Wait::kTimedOut: return true;
-                case Wait::kCancelled:
+                case Wait::kCancelled: return false;
+                case Wait::kHungUp: LetGo(); return false;
                 case Wait::kFailed: return false;
                 case Wait::kReady: break;
             }
@@ -249,8 +246,11 @@ public:
             if (n > 0) {
                 *got += static_cast<unsigned long>(n);
                 if (firstByteOnly || immediate) return true;
-            } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
-                return false;  // hung up: the device is gone
+            } else if (n == 0) {
+                LetGo();  // hung up: the device is gone
+                return false;
+            } else if (errno != EAGAIN && errno != EINTR) {
+                return FailedForGood(errno);
             }
         }
         return true;
@@ -271,10 +271,12 @@ public:
                 *written += static_cast<unsigned long>(n);
                 continue;
             }
-            if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return FailedForGood(errno);
             // A write is never cancelled: only the device failing or the write
             // time-out ends it early.
-            if (WaitFor(POLLOUT, deadline, /*cancellable=*/false) != Wait::kReady) return false;
+            const Wait wait = WaitFor(POLLOUT, deadline, /*cancellable=*/false);
+            if (wait == Wait::kHungUp) LetGo();
+            if (wait != Wait::kReady) return false;
         }
         return true;
     }
@@ -287,6 +289,50 @@ public:
     }
 
 private:
+    PortHandle OpenPath(const std::string& path)
+    {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return kInvalidPortHandle;
+        // No sharing: an advisory lock keeps out every program that asks for
+        // one (this one in any process included), TIOCEXCL every other program
+        // without root.
+        termios tio{};
+        if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || tcgetattr(fd, &tio) != 0) {
+            ::close(fd);
+            return kInvalidPortHandle;
+        }
+        ioctl(fd, TIOCEXCL);
+        // A raw line: every byte value passes unchanged, no echo, no flow control.
+        cfmakeraw(&tio);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+            ::close(fd);
+            return kInvalidPortHandle;
+        }
+        m_fd = fd;
+        m_timeouts = CommTimeouts{};
+        return fd;
+    }
+
+    // The device has gone: its descriptor is closed at once, so that the
+    // kernel can give the name to the device when it comes back.
+    void LetGo()
+    {
+        ::close(m_fd);
+        m_fd = -1;
+        m_gone = true;
+    }
+    // Errors of a device that is no longer there; the line lets it go.
+    bool FailedForGood(int error)
+    {
+        if (error == EIO || error == ENXIO || error == ENODEV) LetGo();
+        return false;
+    }
+
     // Waits until the device is ready for `events`, the deadline passes, or the
     // wait is cancelled. Long waits go in slices, so that no time-out overflows
     // poll()'s argument.
@@ -307,7 +353,8 @@ private:
             }
             if (cancellable && (fds[1].revents & POLLIN)) return Wait::kCancelled;
             if (fds[0].revents & events) return Wait::kReady;
-            if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return Wait::kFailed;
+            if (fds[0].revents & (POLLHUP | POLLERR)) return Wait::kHungUp;
+            if (fds[0].revents & POLLNVAL) return Wait::kFailed;
             if (deadline != kNoDeadline && Clock::now() >= deadline) return Wait::kTimedOut;
         }
     }
@@ -322,6 +369,8 @@ private:
     int m_fd = -1;
     int m_wake = -1;
     CommTimeouts m_timeouts;
+    std::string m_path;   // what the COM number led to at the last Open
+    bool m_gone = false;  // the device went away while open
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <string>
 
 #include "comm_state_windows.h"
 #include "serial_line.h"
@@ -54,23 +55,52 @@ DWORD OneByteWait(const COMMTIMEOUTS& t)
 // driver lets it, and not every driver (nor Wine) does.
 constexpr DWORD kWaitSlice = 100;
 
+// What a transfer on a COM port whose device was removed fails with (the
+// drivers of USB serial adapters differ, and so do the Windows versions).
+bool DeviceRemovedError(DWORD error)
+{
+    switch (error) {
+        case ERROR_BAD_COMMAND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_DEVICE_REMOVED:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY: return true;
+        default: return false;
+    }
+}
+
 class WindowsSerialLine : public SerialLine {
 public:
     ~WindowsSerialLine() override { Close(); }
 
     PortHandle Open(const char* devName) override
     {
-        HANDLE handle = CreateFileA(devName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return kInvalidPortHandle;
-        m_handle = handle;
-        m_cancelled = false;
-        if (!GetCommTimeouts(handle, &m_timeouts)) m_timeouts = {};
-        return reinterpret_cast<PortHandle>(handle);
+        m_devName = devName;
+        m_gone = false;
+        return OpenName();
+    }
+
+    // The same name again: Windows gives a re-plugged adapter its COM number back.
+    PortHandle Reopen() override
+    {
+        if (!m_gone) return kInvalidPortHandle;
+        const PortHandle handle = OpenName();
+        if (handle != kInvalidPortHandle) m_gone = false;
+        return handle;
+    }
+
+    bool Gone() const override { return m_gone; }
+
+    void Abandon() override
+    {
+        if (m_handle != INVALID_HANDLE_VALUE) LetGo();
     }
 
     void Close() override
     {
+        m_gone = false;
         if (m_handle == INVALID_HANDLE_VALUE) return;
         CloseHandle(m_handle);
         m_handle = INVALID_HANDLE_VALUE;
@@ -119,7 +149,10 @@ public:
         return true;
     }
 
-    bool Purge(unsigned long flags) override { return PurgeComm(m_handle, flags) != 0; }
+    bool Purge(unsigned long flags) override
+    {
+        return PurgeComm(m_handle, flags) != 0 || FailedForGood();
+    }
 
     // The reading thread is known while it reads, so that CancelWait can end
     // its ReadFile with CancelSynchronousIo.
@@ -157,6 +190,7 @@ public:
             m_reader = nullptr;
         }
         *got = read;
+        if (!ok && !m_cancelled) return FailedForGood();
         return ok && !m_cancelled;
     }
 
@@ -165,7 +199,8 @@ public:
         DWORD done = 0;
         const BOOL ok = WriteFile(m_handle, data, length, &done, nullptr);
         *written = done;
-        return ok && done == length;
+        if (!ok) return FailedForGood();
+        return done == length;
     }
 
     void CancelWait() override
@@ -176,6 +211,34 @@ public:
     }
 
 private:
+    PortHandle OpenName()
+    {
+        HANDLE handle = CreateFileA(m_devName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return kInvalidPortHandle;
+        m_handle = handle;
+        m_cancelled = false;
+        if (!GetCommTimeouts(handle, &m_timeouts)) m_timeouts = {};
+        return reinterpret_cast<PortHandle>(handle);
+    }
+
+    // A handle whose device has gone is closed at once, so that the driver
+    // can give the port to the adapter when it comes back.
+    void LetGo()
+    {
+        CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+        m_gone = true;
+    }
+    // False always; a failure of a device that is no longer there lets it go.
+    bool FailedForGood()
+    {
+        if (m_handle != INVALID_HANDLE_VALUE && DeviceRemovedError(GetLastError())) LetGo();
+        return false;
+    }
+
+    std::string m_devName;  // the name of the last Open
+    bool m_gone = false;
     HANDLE m_handle = INVALID_HANDLE_VALUE;
     COMMTIMEOUTS m_timeouts{};  // the last set, which Read's slices stand in for
     std::mutex m_readerLock;

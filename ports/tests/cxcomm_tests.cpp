@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <thread>
@@ -271,6 +272,79 @@ TEST_F(CxCommTest, UnpluggedDeviceEndsTheReadAndLaterCallsFail)
     EXPECT_LT(cpuMs, 500);
     comm.Close();
     EXPECT_EQ(comm.IsOpen(), 0);
+}
+
+// The adapter is pulled out and comes back as another device: the COM link
+// leads to a by-id style link, which is pointed at the new device. Until then
+// every transfer fails at once; after it the port goes on by itself with its
+// line setting and time-outs.
+TEST_F(CxCommTest, ADeviceThatComesBackIsOpenedAgainWithItsSettings)
+{
+    namespace fs = std::filesystem;
+    const fs::path byId = fs::path(peer.Folder()) / "by-id-reader";
+    fs::create_symlink(peer.SlavePath(), byId);
+    fs::remove(peer.Link(PtyPeer::kComNumber));
+    fs::create_symlink(byId, peer.Link(PtyPeer::kComNumber));
+    OpenPort("19200,e,8,1");
+    unsigned char request = 0x5A;
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_THAT(peer.Receive(1), ::testing::ElementsAre(0x5A));
+
+    peer.Replug();  // pulled out; the new device is there, but not yet linked
+    long elapsed = 0;
+    EXPECT_TRUE(ReadReply(3000, 50, 1024, &elapsed).empty());  // hangs up at once
+    EXPECT_LT(elapsed, 1500);
+    for (int transfer = 0; transfer < 3; ++transfer) {
+        const auto start = Clock::now();
+        EXPECT_EQ(comm.SetTimeouts(3000, 50), 0);
+        EXPECT_EQ(comm.Purge(), 0);
+        EXPECT_EQ(comm.Write(&request, 1), 0u);
+        EXPECT_TRUE(ReadReply(3000, 50).empty());
+        EXPECT_LT(Milliseconds(Clock::now() - start), 500);
+    }
+    EXPECT_NE(comm.IsOpen(), 0);  // open as far as the user is concerned
+
+    fs::remove(byId);
+    fs::create_symlink(peer.SlavePath(), byId);
+    EXPECT_EQ(comm.SetTimeouts(3000, 50), 1);
+    const termios tio = peer.LineState();
+    EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
+    EXPECT_NE(tio.c_iflag & INPCK, 0u);  // even parity, checked, as opened
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_THAT(peer.Receive(1), ::testing::ElementsAre(0x5A));
+    peer.Send({0x90, 0x00});
+    EXPECT_THAT(ReadReply(3000, 50), ::testing::ElementsAre(0x90, 0x00));
+    comm.Close();
+    EXPECT_EQ(comm.IsOpen(), 0);
+    EXPECT_EQ(comm.Write(&request, 1), 0u);  // closed by the user: nothing comes back
+}
+
+// The reader's own timing: from the end of the write to its first and its
+// last reply byte; none without a reply.
+TEST_F(CxCommTest, TheLastReplyKeepsItsFirstAndLastByteTimes)
+{
+    OpenPort();
+    unsigned char request = 0x01;
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    std::thread reader([&] {
+        peer.Receive(1);
+        std::this_thread::sleep_for(60ms);
+        peer.Send({0x90});
+        std::this_thread::sleep_for(60ms);
+        peer.Send({0x00});
+    });
+    EXPECT_THAT(ReadReply(2000, 300), ::testing::ElementsAre(0x90, 0x00));
+    reader.join();
+    const ReplyTimes times = comm.GetLastReplyTimes();
+    ASSERT_TRUE(times.firstByte && times.lastByte);
+    EXPECT_GE(*times.firstByte, 50ms);
+    EXPECT_LT(*times.firstByte, 1000ms);
+    EXPECT_GE(*times.lastByte - *times.firstByte, 50ms);
+
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_TRUE(ReadReply(20, 10).empty());
+    EXPECT_FALSE(comm.GetLastReplyTimes().firstByte);
+    EXPECT_FALSE(comm.GetLastReplyTimes().lastByte);
 }
 
 TEST_F(CxCommTest, CloseEndsAPendingWaitPromptly)

@@ -1,9 +1,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "hollet/CxHid.h"
@@ -174,6 +176,26 @@ TEST_F(CxHidTest, ReadFetchesOneReportAndReturnsTheLengthAskedFor)
     // Two bytes: the report ID and the first data byte are fetched.
     EXPECT_EQ(hid.Read(buffer.data(), 2), 2u);
     EXPECT_THAT(Bytes(buffer.begin(), buffer.begin() + 3), ElementsAre(0x90, 0x00, 0x55));
+}
+
+// A report brings its bytes at once: the first and the last reply byte come
+// when it is fetched, counted from the end of the write; no report, no times.
+TEST_F(CxHidTest, TheLastReadKeepsTheTimeOfItsReport)
+{
+    const auto reader = sim.AddReader();
+    ASSERT_EQ(hid.Open(reader), 1);
+    sim.At(reader).inputReports = {{0x90, 0x00}};
+    unsigned char request = 1;
+    ASSERT_EQ(hid.Write(&request, 1), 1u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    Bytes buffer(1024);
+    ASSERT_EQ(hid.Read(buffer.data(), 1024), 1024u);
+    const ReplyTimes times = hid.GetLastReplyTimes();
+    ASSERT_TRUE(times.firstByte && times.lastByte);
+    EXPECT_GE(*times.firstByte, std::chrono::milliseconds(20));
+    EXPECT_EQ(*times.firstByte, *times.lastByte);
+    EXPECT_EQ(hid.Read(buffer.data(), 1024), 0u);
+    EXPECT_FALSE(hid.GetLastReplyTimes().firstByte);
 }
 
 TEST_F(CxHidTest, ReadNeverRunsPastTheInputBuffer)

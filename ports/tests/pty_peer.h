@@ -24,13 +24,7 @@ public:
     {
         char folder[] = "/tmp/quillard-pty-XXXXXX";
         m_folder = mkdtemp(folder);
-        int slave = -1;
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        openpty(&m_master, &slave, name, &raw, nullptr);
-        m_slavePath = name;
-        m_slave = slave;  // kept open to inspect the line state; takes no lock
+        OpenPty();
         std::filesystem::create_symlink(m_slavePath, Link(kComNumber));
         SetDefaultComPortRoots({.linkFolder = m_folder});
     }
@@ -96,7 +90,26 @@ public:
         m_slave = -1;
     }
 
+    // The reader is unplugged and plugged in again: both ends of the old
+    // pseudo-terminal go, and a new one (another device) takes its place.
+    // The links are the caller's to change.
+    void Replug()
+    {
+        CloseSlave();
+        CloseMaster();
+        OpenPty();
+    }
+
 private:
+    void OpenPty()
+    {
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        openpty(&m_master, &m_slave, name, &raw, nullptr);
+        m_slavePath = name;  // the slave is kept open to inspect the line state; takes no lock
+    }
+
     std::string m_folder;
     std::string m_slavePath;
     int m_master = -1;

@@ -8,6 +8,7 @@
 
 #include "fake_port.h"
 #include "hollet/CxHid.h"
+#include "hollet/reply_timing.h"
 #include "quillard/log_texts.h"
 #include "quillard/traffic_log.h"
 #include "quillard/transaction.h"
@@ -344,6 +345,33 @@ TEST_F(TransactTest, RoundTripCoversTheWaitForTheReply)
     EXPECT_GE(ms, 60);
     EXPECT_LT(ms, 5000);
     EXPECT_EQ(in.substr(in.find("use "), 12).size(), 12u);  // "use %6dms"
+}
+
+// A port that keeps its reply times: the engine records them with the
+// transaction; one that does not leaves them empty.
+class TimedFakePort : public FakePort, public CxReplyTiming {
+public:
+    ReplyTimes GetLastReplyTimes() const override { return times; }
+    ReplyTimes times;
+};
+
+TEST_F(TransactTest, ThePortsReplyTimesAreRecordedWhereItKeepsThem)
+{
+    port.reply = {0x90, 0x00};
+    EXPECT_EQ(Send("01"), 0);
+    EXPECT_FALSE(engine.LastTransaction().firstByte);
+
+    TimedFakePort timed;
+    timed.reply = {0x90, 0x00};
+    timed.times = {std::chrono::milliseconds(3), std::chrono::milliseconds(5)};
+    engine.SetCurrentPort(&timed);
+    EXPECT_EQ(Send("01"), 0);
+    EXPECT_EQ(engine.LastTransaction().firstByte, std::chrono::milliseconds(3));
+    EXPECT_EQ(engine.LastTransaction().lastByte, std::chrono::milliseconds(5));
+    timed.writeFails = true;  // nothing read: no times of an earlier reply
+    EXPECT_EQ(Send("01"), -6);
+    EXPECT_FALSE(engine.LastTransaction().firstByte);
+    EXPECT_FALSE(engine.LastTransaction().lastByte);
 }
 
 TEST(LogTexts, SeparatorIsNinetyThreeCharacters)

@@ -15,15 +15,14 @@ void StartCalculator()
     }
 }
 
-void InstallWindowMenu(QWidget& window, const std::vector<MenuEntry>& entries,
+void InstallWindowMenu(QWidget& window, std::function<std::vector<MenuEntry>()> entries,
                        std::function<void(int command)> onCommand)
 {
-    if (entries.empty()) return;
     window.setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(&window, &QWidget::customContextMenuRequested, &window,
                      [&window, entries, onCommand](const QPoint& at) {
                          QMenu menu(&window);
-                         for (const MenuEntry& entry : entries) {
+                         for (const MenuEntry& entry : entries()) {
                              if (entry.text.empty()) {
                                  // a separator between entries, none at either end
                                  if (!menu.isEmpty()) menu.addSeparator();
@@ -34,6 +33,6 @@ void InstallWindowMenu(QWidget& window, const std::vector<MenuEntry>& entries,
                                               &QAction::triggered,
                                               [onCommand, command] { onCommand(command); });
                          }
-                         menu.exec(window.mapToGlobal(at));
+                         if (!menu.isEmpty()) menu.exec(window.mapToGlobal(at));
                      });
 }

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
@@ -136,7 +139,43 @@ void QtDialogWindow::MoveWindow(const PixelRect& frame)
 
 void QtDialogWindow::AppendSystemMenu(const std::vector<MenuEntry>& entries)
 {
-    InstallWindowMenu(*this, entries, [this](int command) { m_handler.OnSysCommand(command); });
+    if (m_menuEntries.empty())
+        InstallWindowMenu(
+            *this, [this] { return m_menuEntries; },
+            [this](int command) { m_handler.OnSysCommand(command); });
+    m_menuEntries.insert(m_menuEntries.end(), entries.begin(), entries.end());
+}
+
+void QtDialogWindow::SetSystemMenuText(int command, std::string_view text)
+{
+    for (MenuEntry& entry : m_menuEntries)
+        if (entry.command == command && !entry.text.empty()) entry.text = text;
+}
+
+// The picker starts in the user's documents folder.
+std::optional<std::string> QtDialogWindow::GetSaveFileName(std::string_view caption,
+                                                           std::string_view suggestedName)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString chosen = QFileDialog::getSaveFileName(
+        this, FromUtf8(caption), QDir(folder).filePath(FromUtf8(suggestedName)));
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
+void QtDialogWindow::StartTimer(int id, unsigned milliseconds)
+{
+    auto& timer = m_timers[id];
+    if (!timer) {
+        timer = std::make_unique<QTimer>();
+        connect(timer.get(), &QTimer::timeout, this, [this, id] { m_handler.OnTimer(id); });
+    }
+    timer->start(static_cast<int>(milliseconds));
+}
+
+void QtDialogWindow::StopTimer(int id)
+{
+    if (const auto timer = m_timers.find(id); timer != m_timers.end()) timer->second->stop();
 }
 
 std::string QtDialogWindow::GetItemText(int id) const

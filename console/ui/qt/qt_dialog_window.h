@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <map>
 #include <memory>
 
 #include "dialog_builder.h"
@@ -11,6 +12,7 @@
 
 class LogEditView;
 class SessionEndWatcher;
+class QTimer;
 class WindowWaker;
 
 class QtDialogWindow : public QDialog, public DialogWindow {
@@ -71,6 +73,12 @@ public:
     void PostQuit(std::function<void()> quit) override;
     void Wake() override;
 
+    void SetSystemMenuText(int command, std::string_view text) override;
+    std::optional<std::string> GetSaveFileName(std::string_view caption,
+                                               std::string_view suggestedName) override;
+    void StartTimer(int id, unsigned milliseconds) override;
+    void StopTimer(int id) override;
+
     // The dialog's OK command (Enter without a default button) and its cancel
     // command (Escape, the close box) go to the handlers.
     void accept() override;
@@ -94,4 +102,6 @@ private:
     std::unique_ptr<SessionEndWatcher> m_sessionEnd;
     bool m_bColoured = false;
     bool m_bEnded = false;  // EndDialog came before (or during) the modal run
+    std::vector<MenuEntry> m_menuEntries;  // the context menu's, as it shows them
+    std::map<int, std::unique_ptr<QTimer>> m_timers;
 };

@@ -245,7 +245,8 @@ private slots:
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 500),
                                 view.mapToGlobal(QPoint(5, 500)));
         QApplication::sendEvent(&view, &click);
-        QCOMPARE(seen, QStringLiteral("关于 Vemra_Test(&A)...||计算器(&C)|清空列表(&D)|"));
+        QCOMPARE(seen, QStringLiteral("关于 Vemra_Test(&A)...||计算器(&C)|清空列表(&D)|"
+                                      "记录到文件(&F)...|循环统计(&S)...|"));
     }
 
     // A Send awaits its reply with the window answering: the OUT line stands

@@ -1,7 +1,9 @@
 // Saves a picture of the started console after a few transactions with a test
-// reader on a pseudo-terminal:  window_screenshot OUT.png [rows] [en]
+// reader on a pseudo-terminal:  window_screenshot OUT.png [rows] [en|cn] [stats]
+// With "stats", the picture is of the loop statistics window after a short loop.
 // Run with QT_QPA_PLATFORM=offscreen on a machine without a display.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
@@ -46,7 +48,22 @@ int main(int argc, char** argv)
         WaitForWorker(dialog);
     }
     QApplication::processEvents();
-    const bool saved = View(dialog).grab().save(QString::fromLocal8Bit(argv[1]));
+    QWidget* shown = &View(dialog);
+    if (argc > 4 && std::strcmp(argv[4], "stats") == 0) {
+        for (int row : {0, 1, 2})
+            View(dialog).Item<QCheckBox>(MainDialog::LoopCheckId(row))->setChecked(true);
+        dialog.OnCommand(1014);
+        QDeadlineTimer loop(3000);
+        while (!loop.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        dialog.OnCommand(1014);
+        WaitForWorker(dialog);
+        dialog.OnCommand(MainDialog::kStatisticsCommand);
+        QApplication::processEvents();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window != &View(dialog)) shown = window;
+    }
+    const bool saved = shown->grab().save(QString::fromLocal8Bit(argv[1]));
     dialog.OnCommand(1015);
     return saved ? 0 : 1;
 }

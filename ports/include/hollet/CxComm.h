@@ -1,5 +1,12 @@
 // The serial (COM) port. A reply counts as complete when the line has been
 // silent for the interval time-out after its last byte.
+//
+// When the device goes away under an open port (a USB adapter pulled out: the
+// line hangs up, or reads and writes fail with an I/O error), the port stays
+// open with its settings and, before each later transfer, opens the same
+// device path again; once that succeeds it gets back its line settings and
+// time-outs and the transfer goes ahead. Until then every transfer fails at
+// once.
 #pragma once
 
 #include <atomic>
@@ -8,10 +15,11 @@
 
 #include "hollet/CxBasePort.h"
 #include "hollet/port_types.h"
+#include "hollet/reply_timing.h"
 
 class SerialLine;
 
-class CxComm : public CxBasePort {
+class CxComm : public CxBasePort, public CxReplyTiming {
 public:
     CxComm();
     ~CxComm() override;
@@ -37,6 +45,9 @@ public:
     unsigned long GetPort() const { return m_nPort; }
     unsigned long GetBaud() const { return m_dcb.BaudRate; }
 
+    // The times of the last Read from the end of the last Write.
+    ReplyTimes GetLastReplyTimes() const override { return m_replyClock.Times(); }
+
     static constexpr unsigned long kMaxPort = 1024;
     static constexpr unsigned long kQueueSize = 4096;
     static constexpr unsigned long kOpenReadTimeout = 200;
@@ -56,7 +67,11 @@ protected:
     CommTimeouts m_timeouts;
 
 private:
+    // False while the device has gone and could not be opened again.
+    bool DeviceThere();
+
     // The platform's serial device behind m_hFile; lives as long as the object.
     std::unique_ptr<SerialLine> m_line;
     std::atomic<bool> m_closing{false};  // a Close is under way
+    ReplyClock m_replyClock;
 };

@@ -7,8 +7,9 @@
 
 #include "hollet/CxBasePort.h"
 #include "hollet/port_types.h"
+#include "hollet/reply_timing.h"
 
-class CxHid : public CxBasePort {
+class CxHid : public CxBasePort, public CxReplyTiming {
 public:
     CxHid();
     ~CxHid() override;
@@ -38,6 +39,10 @@ public:
     int Purge() override;
     void Close() override;
 
+    // The times of the last Read from the end of the last Write: a report
+    // brings its bytes all at once, so both are the time it was fetched.
+    ReplyTimes GetLastReplyTimes() const override { return m_replyClock.Times(); }
+
 protected:
     std::atomic<PortHandle> m_hFile{kInvalidPortHandle};
     std::uint32_t m_nDevIndex = 0xFFFFFFFF;
@@ -50,4 +55,5 @@ private:
 
     unsigned char m_outReport[kOutputReportSize] = {};
     unsigned char m_inReport[kInputBufferSize] = {};
+    ReplyClock m_replyClock;
 };

@@ -48,10 +48,23 @@ enum class TransactOutcome {
 };
 
 struct TransactRecord {
+    TransactRecord() = default;
+    TransactRecord(TransactOutcome outcome_, std::optional<std::chrono::nanoseconds> roundTrip_,
+                   std::optional<std::chrono::nanoseconds> firstByte_ = std::nullopt,
+                   std::optional<std::chrono::nanoseconds> lastByte_ = std::nullopt)
+        : outcome(outcome_), roundTrip(roundTrip_), firstByte(firstByte_), lastByte(lastByte_)
+    {
+    }
+
     TransactOutcome outcome = TransactOutcome::kNone;
     // From the start stamp to the end stamp, as the IN line's time but not cut
     // to whole milliseconds; none when nothing was read (no IN line).
     std::optional<std::chrono::nanoseconds> roundTrip;
+    // From the end of the write to the first and to the last reply byte, as a
+    // port that keeps such times measured them; none without a reply or from
+    // a port that does not.
+    std::optional<std::chrono::nanoseconds> firstByte;
+    std::optional<std::chrono::nanoseconds> lastByte;
 };
 
 class TransactionEngine {
