@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "device_route_linux.h"
 #include "hollet/com_names.h"
 #include "serial_line.h"
 
@@ -81,17 +82,25 @@ public:
         m_path = ResolveComDevice(ComNumberOf(devName), DefaultComPortRoots());
         if (m_path.empty()) return kInvalidPortHandle;
         DrainWake();
-        return OpenPath(m_path);
+        const PortHandle handle = OpenPath(m_path);
+        if (handle != kInvalidPortHandle) m_route = RouteOf(m_path);
+        return handle;
     }
 
     // The path the COM number led to is kept, not the device it named then:
     // a link (ComPorts/COMn to /dev/serial/by-id/...) leads to wherever the
-    // adapter is now.
+    // adapter is now. A pseudo-terminal is taken again only once a link on the
+    // way has been made anew: by the same way, its number now names whatever
+    // terminal was made next, maybe another program's.
     PortHandle Reopen() override
     {
         if (!m_gone || m_path.empty()) return kInvalidPortHandle;
+        const DeviceRoute route = RouteOf(m_path);
+        if (m_route.pseudoTerminal && route == m_route) return kInvalidPortHandle;
         const PortHandle handle = OpenPath(m_path);
-        if (handle != kInvalidPortHandle) m_gone = false;
+        if (handle == kInvalidPortHandle) return handle;
+        m_gone = false;
+        m_route = route;
         return handle;
     }
 
@@ -370,6 +379,7 @@ private:
     int m_wake = -1;
     CommTimeouts m_timeouts;
     std::string m_path;   // what the COM number led to at the last Open
+    DeviceRoute m_route;  // how m_path led to the device last opened
     bool m_gone = false;  // the device went away while open
 };
 

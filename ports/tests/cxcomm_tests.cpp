@@ -1,11 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -317,6 +319,72 @@ TEST_F(CxCommTest, ADeviceThatComesBackIsOpenedAgainWithItsSettings)
     comm.Close();
     EXPECT_EQ(comm.IsOpen(), 0);
     EXPECT_EQ(comm.Write(&request, 1), 0u);  // closed by the user: nothing comes back
+}
+
+// A pseudo-terminal that went away gives its number to the next one made,
+// which may be another program's terminal: the port does not take it by the
+// old way, only once the link to it has been made anew (a bridge started
+// again, say).
+TEST_F(CxCommTest, APseudoTerminalsNumberIsNotTakenBackUntilItsLinkIsMadeAnew)
+{
+    namespace fs = std::filesystem;
+    OpenPort();
+    const std::string number = peer.SlavePath();
+    peer.CloseSlave();
+    peer.CloseMaster();
+    EXPECT_TRUE(ReadReply(1000, 50).empty());  // the hang-up lets the number go
+
+    struct Pty {
+        int master = -1, slave = -1;
+        std::string name;
+    };
+    std::vector<Pty> made;
+    std::optional<Pty> newcomer;
+    for (int i = 0; i < 64 && !newcomer; ++i) {
+        Pty pty;
+        char name[256] = {};
+        termios raw{};
+        cfmakeraw(&raw);
+        if (openpty(&pty.master, &pty.slave, name, &raw, nullptr) != 0) break;
+        pty.name = name;
+        if (pty.name == number)
+            newcomer = pty;
+        else
+            made.push_back(pty);
+    }
+    for (const Pty& other : made) {
+        close(other.master);
+        close(other.slave);
+    }
+    if (!newcomer) GTEST_SKIP() << "no pseudo-terminal got the number " << number << " again";
+    fcntl(newcomer->master, F_SETFL, fcntl(newcomer->master, F_GETFL) | O_NONBLOCK);
+    auto received = [&] {
+        std::vector<unsigned char> bytes;
+        pollfd fd{newcomer->master, POLLIN, 0};
+        unsigned char buffer[64];
+        while (poll(&fd, 1, 200) > 0 && (fd.revents & POLLIN)) {
+            const ssize_t n = read(newcomer->master, buffer, sizeof buffer);
+            if (n <= 0) break;
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        }
+        return bytes;
+    };
+
+    unsigned char request = 0x5A;
+    EXPECT_EQ(comm.Write(&request, 1), 0u);
+    EXPECT_TRUE(received().empty());
+    const int someoneElse = open(number.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(someoneElse, 0);
+    EXPECT_EQ(flock(someoneElse, LOCK_EX | LOCK_NB), 0);  // nobody holds the terminal
+    close(someoneElse);
+
+    fs::remove(peer.Link(PtyPeer::kComNumber));
+    fs::create_symlink(number, peer.Link(PtyPeer::kComNumber));
+    EXPECT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_THAT(received(), ::testing::ElementsAre(0x5A));
+    comm.Close();
+    close(newcomer->master);
+    close(newcomer->slave);
 }
 
 // The reader's own timing: from the end of the write to its first and its

@@ -62,7 +62,8 @@ private slots:
             StartedWindow window(ChineseCatalogue(), {}, false);
             window.reader->SetDelay(std::chrono::milliseconds(0), std::chrono::milliseconds(15));
             MainDialog& dialog = *window.dialog;
-            QVERIFY(window.OpenReaderPort());
+            QVERIFY2(window.OpenReaderPort(),
+                     qPrintable(window.messages.join(QStringLiteral(" | "))));
             for (int row = 0; row < 3; ++row) {
                 if (row == 0 || pick(0, 1)) {
                     View(dialog)
