@@ -39,7 +39,7 @@ void WindowThreadCalls::Notify()
 void WindowThreadCalls::RunPending()
 {
     std::unique_lock lock(m_mutex);
-    while (!m_queue.empty()) {
+    for (std::size_t batch = m_queue.size(); batch > 0 && !m_queue.empty(); --batch) {
         Entry entry = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
@@ -48,6 +48,9 @@ void WindowThreadCalls::RunPending()
         if (entry.finished) *entry.finished = true;
         m_changed.notify_all();
     }
+    if (m_queue.empty()) return;
+    lock.unlock();
+    m_wake();
 }
 
 bool WindowThreadCalls::WaitServing(const std::function<bool()>& done,

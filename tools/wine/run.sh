@@ -46,6 +46,13 @@ if [[ ! -f $prefix/system.reg ]]; then
     (
         flock 9
         [[ -f $prefix/system.reg ]] || "$wine" wineboot --init >/dev/null 2>&1
+        # Without a visual style: Wine 8's own ("light") stops drawing a scroll
+        # bar now and then while an edit control's text grows fast (a loop's
+        # traffic log), and the window thread with it.
+        theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+        "$wine" reg add "$theme" /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
+        "$wine" reg delete "$theme" /v DllName /f >/dev/null 2>&1 || true
+        "$wineserver" -w 2>/dev/null || true
     ) 9>"$prefix.lock"
 fi
 

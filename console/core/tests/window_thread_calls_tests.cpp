@@ -66,3 +66,25 @@ TEST(WindowThreadCalls, WaitEndsAtItsTimeoutAndAFullQueueHoldsTheWorker)
     worker.join();
     EXPECT_EQ(posted.load(), WindowThreadCalls::kMaxQueued + 1);
 }
+
+// Calls queued while the window thread runs the queue (a worker as fast as
+// the window) wait for the next turn, with a wake-up of their own: in between
+// the window thread gets to its input and drawing.
+TEST(WindowThreadCalls, CallsQueuedDuringARunWaitForTheNextWakeUp)
+{
+    std::atomic<int> wakes{0};
+    WindowThreadCalls calls([&] { ++wakes; });
+    std::vector<int> ran;
+    calls.Post([&] {
+        ran.push_back(1);
+        calls.Post([&] { ran.push_back(2); });
+    });
+    EXPECT_EQ(wakes.load(), 1);
+    calls.RunPending();
+    EXPECT_EQ(ran, std::vector<int>{1});
+    const int wakesAfterTheFirstRun = wakes.load();
+    EXPECT_GE(wakesAfterTheFirstRun, 2);
+    calls.RunPending();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_EQ(wakes.load(), wakesAfterTheFirstRun);  // nothing left, no wake-up
+}

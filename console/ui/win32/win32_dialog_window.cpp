@@ -1,6 +1,7 @@
 #include "win32_dialog_window.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <string>
@@ -15,7 +16,8 @@ namespace {
 constexpr const wchar_t* kProgramName = L"Quillard";
 constexpr UINT kWakeMessage = WM_APP + 1;
 constexpr UINT kQuitMessage = WM_APP + 2;
-constexpr UINT_PTR kQuitTimer = 1;
+constexpr UINT_PTR kQuitTimer = 0x7FFF;  // the handlers' timers have their own IDs
+constexpr int kMostInputPerWake = 64;
 constexpr WORD kProgramIconResource = 128;
 
 HINSTANCE ProgramInstance()
@@ -160,13 +162,19 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 EndBoxesOnTop();
             }
             return TRUE;
-        case kWakeMessage: m_handler.OnWake(); return TRUE;
-        case kQuitMessage:
+        case kWakeMessage:
+            DispatchWaitingInput();
+            m_handler.OnWake();
+            return TRUE;
         case WM_TIMER:
-            if (message == WM_TIMER && wParam != kQuitTimer) return FALSE;
+            if (wParam != kQuitTimer) {
+                m_handler.OnTimer(static_cast<int>(wParam));
+                return TRUE;
+            }
             KillTimer(m_hwnd, kQuitTimer);
             RunQuitWhenNothingIsOnTop();
             return TRUE;
+        case kQuitMessage: RunQuitWhenNothingIsOnTop(); return TRUE;
         default: return FALSE;
     }
 }
@@ -404,12 +412,30 @@ int Win32DialogWindow::RunModal()
     Show();
     m_bRunning = true;
     MSG message;
-    while (m_bRunning && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (PreTranslateMessage(message) || IsDialogMessageW(m_hwnd, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (m_bRunning && GetMessageW(&message, nullptr, 0, 0) > 0)
+        Dispatch(message);
     return m_nResult;
+}
+
+void Win32DialogWindow::Dispatch(MSG& message)
+{
+    if (PreTranslateMessage(message) || IsDialogMessageW(m_hwnd, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+// A posted wake-up comes before the user's keys and clicks and before any
+// drawing: a worker that keeps the window thread busy would shut them out.
+// So what waits of them goes first. Inside a message box its own loop has
+// the keys.
+void Win32DialogWindow::DispatchWaitingInput()
+{
+    if (m_nModalDepth > 0) return;
+    MSG message;
+    for (int n = 0; n < kMostInputPerWake && m_bRunning &&
+                    PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT | PM_QS_PAINT);
+         ++n)
+        Dispatch(message);
 }
 
 void Win32DialogWindow::Show()
@@ -468,4 +494,45 @@ void Win32DialogWindow::RunQuitWhenNothingIsOnTop()
 void Win32DialogWindow::Wake()
 {
     PostMessageW(m_hwnd, kWakeMessage, 0, 0);
+}
+
+void Win32DialogWindow::SetSystemMenuText(int command, std::string_view text)
+{
+    HMENU menu = GetSystemMenu(m_hwnd, FALSE);
+    if (!menu || !m_menuCommands.count(command)) return;
+    ModifyMenuW(menu, static_cast<UINT>(command), MF_BYCOMMAND | MF_STRING,
+                static_cast<UINT_PTR>(command), Widen(text).c_str());
+}
+
+std::optional<std::string> Win32DialogWindow::GetSaveFileName(std::string_view caption,
+                                                              std::string_view suggestedName)
+{
+    std::wstring file = Widen(suggestedName);
+    file.resize(MAX_PATH * 4, L'\0');
+    const std::wstring title = Widen(caption);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hwnd;
+    dialog.lpstrFilter = L"*.log\0*.log\0*.*\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title.c_str();
+    dialog.lpstrDefExt = L"log";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    ++m_nModalDepth;
+    const BOOL chosen = GetSaveFileNameW(&dialog);
+    --m_nModalDepth;
+    if (!chosen) return std::nullopt;
+    file.resize(wcslen(file.c_str()));
+    return Narrow(file);
+}
+
+void Win32DialogWindow::StartTimer(int id, unsigned milliseconds)
+{
+    SetTimer(m_hwnd, static_cast<UINT_PTR>(id), milliseconds, nullptr);
+}
+
+void Win32DialogWindow::StopTimer(int id)
+{
+    KillTimer(m_hwnd, static_cast<UINT_PTR>(id));
 }

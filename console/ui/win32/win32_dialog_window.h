@@ -67,6 +67,14 @@ public:
     void EndDialog(int result) override;
     void PostQuit(std::function<void()> quit) override;
     void Wake() override;
+    void SetSystemMenuText(int command, std::string_view text) override;
+    std::optional<std::string> GetSaveFileName(std::string_view caption,
+                                               std::string_view suggestedName) override;
+    void StartTimer(int id, unsigned milliseconds) override;
+    void StopTimer(int id) override;
+
+    // The monospaced font of the traffic log, for windows beside this one.
+    HFONT LogFont() const { return m_logFont; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -75,6 +83,8 @@ private:
     // The ID of the window's control that `window` is or lies in (a combo box's edit).
     int ControlIdOf(HWND window) const;
     bool PreTranslateMessage(const MSG& message);
+    void Dispatch(MSG& message);
+    void DispatchWaitingInput();
     HBRUSH ColourBrush(const RgbColour& colour);
     void RunQuitWhenNothingIsOnTop();
     void EndBoxesOnTop();

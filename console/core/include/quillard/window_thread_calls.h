@@ -30,7 +30,9 @@ public:
     // Worker: tells a waiting window thread that something changed.
     void Notify();
 
-    // Window thread: runs the calls queued so far, in order.
+    // Window thread: runs the calls queued so far, in order, and no more: a
+    // worker that queues as fast as they run never keeps the window thread
+    // from its input and drawing. What was queued meanwhile gets a wake-up.
     void RunPending();
     // Window thread: waits until `done()` or until `timeout` has passed,
     // running queued calls meanwhile; when done(), its calls have all run.

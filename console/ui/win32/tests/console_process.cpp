@@ -215,6 +215,19 @@ void ConsoleProcess::Key(int id, WPARAM virtualKey) const
                  static_cast<LPARAM>(1 | (scan << 16) | (1u << 30) | (1u << 31)));
 }
 
+HWND ConsoleProcess::WaitForWindow(const wchar_t* className, const wchar_t* titleStart,
+                                   std::chrono::milliseconds limit) const
+{
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            found = FindWindowOf(m_process.dwProcessId, className, titleStart);
+            return found != nullptr && found != m_window;
+        },
+        limit);
+    return found == m_window ? nullptr : found;
+}
+
 std::wstring ConsoleProcess::TakeMessageBox(std::chrono::milliseconds limit)
 {
     HWND box = nullptr;

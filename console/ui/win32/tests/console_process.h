@@ -52,6 +52,10 @@ public:
         }
         return true;
     }
+    // A top-level window of the program of class `className` (and a title
+    // that starts with `titleStart`), waiting up to `limit`; null when none came.
+    HWND WaitForWindow(const wchar_t* className, const wchar_t* titleStart,
+                       std::chrono::milliseconds limit) const;
     // Saves a picture of the window as a BMP file.
     bool SaveScreenshot(const std::wstring& path) const;
 

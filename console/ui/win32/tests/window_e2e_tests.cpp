@@ -282,3 +282,36 @@ TEST(ConsoleWindow, TheSessionsEndSavesWhatWasTyped)
     EXPECT_EQ(console.WaitForExit(20s), 0);
     EXPECT_NE(console.ReadFile(L"History.ini").find("CMD0=00 B0\r\n"), std::string::npos);
 }
+
+// An unattended loop: the loop statistics in their own window, beside it.
+// (The log file's picker is a dialog of Wine's own; the file is tested on Linux.)
+TEST(ConsoleWindow, ALoopAndItsStatistics)
+{
+    ConsoleProcess console(L"e2e-loop", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
+                           {L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+    console.SetText(1058, ComText());
+    console.Click(1015);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
+    console.SetText(1026, L"A6");
+    console.SetCheck(1046, true);
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return CountOf(console, Separator()) >= 10; }, 30s));
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return console.IsEnabled(1003); }));
+    const std::size_t sent = CountOf(console, OutLine("A6"));
+
+    PostMessageW(console.Window(), WM_SYSCOMMAND, 32801, 0);
+    HWND statistics = console.WaitForWindow(L"QuillardStatistics", L"Loop Statistics", 10s);
+    ASSERT_NE(statistics, nullptr);
+    wchar_t shown[4096] = {};
+    // another process's edit: its text comes only by WM_GETTEXT
+    SendMessageW(GetWindow(statistics, GW_CHILD), WM_GETTEXT, 4096,
+                 reinterpret_cast<LPARAM>(shown));
+    EXPECT_NE(std::wstring(shown).find(L"SUCCESS"), std::wstring::npos) << ToGbk(shown);
+
+    // counted as the log shows them
+    EXPECT_NE(std::wstring(shown).find(std::to_wstring(sent)), std::wstring::npos) << ToGbk(shown);
+    console.Key(1026, VK_ESCAPE);
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+}
