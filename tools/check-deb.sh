@@ -58,13 +58,16 @@ session() {  # COMMAND-TEXT CLOSE(escape|sigterm)
         xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
             set -eu
             quillard & pid=$!
-            window=$(timeout 30 xdotool search --sync --onlyvisible --name "^Quillard" | head -1)
+            timeout 30 xdotool search --sync --onlyvisible --name "^Quillard" >/dev/null
             sleep 0.5
+            # looked up again once shown: a window seen while the program
+            # starts may be gone by now (X BadWindow)
+            window=$(xdotool search --onlyvisible --name "^Quillard" | head -1)
             xdotool mousemove --window "$window" 420 472 click 1
             xdotool type --delay 20 "$1"
             sleep 0.3
             case $2 in
-                escape) xdotool key --window "$window" Escape ;;
+                escape) xdotool key Escape ;;  # to the focus, as typed: the row edit clicked above
                 sigterm) kill -TERM $pid ;;
             esac
             timeout 20 tail --pid=$pid -f /dev/null
