@@ -9,12 +9,9 @@
 #include <vector>
 
 #include "control_template.h"
+#include "wide_text_win32.h"
 
 // The template in the 9-point 宋体 font, with every control of `dialogTemplate`
 // in table order (the focus order). `style` is the dialog's own window style.
 std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialogTemplate, DWORD style,
                                       DWORD exStyle);
-
-// Text in the UTF-16 of Windows' wide calls, and back.
-std::wstring Widen(std::string_view utf8);
-std::string Narrow(std::wstring_view wide);

@@ -77,16 +77,6 @@ std::string ToGbk(const std::wstring& text)
     return out;
 }
 
-std::wstring FromUtf8(const std::string& text)
-{
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), length, out.data(), wide);
-    return out;
-}
-
 ConsoleProcess::ConsoleProcess(const std::wstring& name, const std::string& settings,
                                const std::vector<std::wstring>& plugins)
 {

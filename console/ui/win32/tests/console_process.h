@@ -4,6 +4,8 @@
 // process, as a user's clicks and keys reach it.
 #pragma once
 
+#include "wide_text_win32.h"
+
 #include <windows.h>
 
 #include <chrono>
@@ -69,6 +71,5 @@ private:
     HWND m_window = nullptr;
 };
 
-// UTF-16 text as the console's code page (GBK) holds it, and the other way.
+// UTF-16 text as the console's code page (GBK) holds it.
 std::string ToGbk(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);

@@ -18,12 +18,12 @@ using namespace std::chrono_literals;
 // The bytes of a GBK text from its UTF-8 form, as a settings file holds it.
 std::string Gbk(const char* utf8)
 {
-    return ToGbk(FromUtf8(utf8));
+    return ToGbk(Widen(utf8));
 }
 
 std::wstring Wide(const char* utf8)
 {
-    return FromUtf8(utf8);
+    return Widen(utf8);
 }
 
 // A settings file as the Windows program writes it: GBK, CRLF.
@@ -43,7 +43,7 @@ std::string SettingsFile(const char* language, const char* protocol, const char*
 std::wstring ComText()
 {
     const char* com = std::getenv("QUILLARD_TEST_COM");
-    return L"COM" + FromUtf8(com ? com : "40");
+    return L"COM" + Widen(com ? com : "40");
 }
 
 // The log's lines, as the code page holds them.

@@ -1,0 +1,8 @@
+// Text in the UTF-16 of Windows' wide calls, and back.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view wide);
