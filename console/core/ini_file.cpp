@@ -60,6 +60,11 @@ std::optional<KeyLine> SplitKeyLine(std::string_view line)
     return KeyLine{Trim(line.substr(0, equals)), Trim(line.substr(equals + 1))};
 }
 
+std::string_view FirstLine(std::string_view text)
+{
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
 std::string_view Unquote(std::string_view value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -203,6 +208,12 @@ void IniDocument::InsertLine(std::size_t at, std::string stored)
 
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value)
 {
+    // A line break in a name or value would end its line there and make the
+    // rest a line of its own (a section header, a key): only the first line
+    // is written.
+    section = FirstLine(section);
+    key = FirstLine(key);
+    value = FirstLine(value);
     const std::string keyText(Trim(key));
     const std::string newValue = Encode(value);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "hollet/port_types.h"
 #include "quillard/field_parse.h"
 #include "quillard/port_texts.h"
 
@@ -88,6 +89,12 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
         (com ? o.comNumber : o.hidIndex) = com ? ComNumberFromText(v) : HidIndexFromEntry(v);
     } else if (name == "--settings") {
         o.lineSetting = LineSettingWithoutBlanks(v);
+        // A setting the port cannot read is the command line's fault, told
+        // before any port is touched.
+        CommState parsed;
+        if (!BuildCommState(o.lineSetting.c_str(), parsed))
+            return "--settings: '" + std::string(v) +
+                   "' is no line setting (give all four fields, such as \"19200,n,8,1\")";
     } else if (name == "--char-timeout") {
         return Unsigned(name, v, o.charTimeout, 1, 100000);
     } else if (name == "--folder") {

@@ -67,7 +67,7 @@ public:
     virtual std::optional<RgbColour> ControlColour(int id) = 0;
     // Another thread called Wake().
     virtual void OnWake() = 0;
-    // The desktop session is ending (log-out, shutdown, SIGTERM or SIGHUP to
+    // The desktop session is ending (log-out, shutdown, SIGTERM, SIGHUP or SIGINT to
     // the process). `ending` true: it ends for certain, and the window closes
     // as by its close box, with the same saving, once; a running loop is
     // stopped first and no message box is shown. The toolkit then ends any box

@@ -103,6 +103,7 @@ bool MainDialog::OnInitDialog()
     m_window->SetTitle(kWindowTitle);
 
     LoadSettings();
+    m_bSettingsRead = true;
     InitProtocolTabs();
     m_window->SetCurTab(1061, 0);  // tells no one; the handler is called directly
     OnSelchangeProtocolTab();

@@ -237,6 +237,9 @@ private:
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;
     bool m_bQuiet = false;  // the session is ending: no message box is shown
+    // The settings and history files have been read: until then the members
+    // hold no one's settings, and nothing is saved over the files.
+    bool m_bSettingsRead = false;
 
     // The log file, and the statistics of the last loop (the window thread's
     // own; the worker hands its transactions over a pass at a time). Both go

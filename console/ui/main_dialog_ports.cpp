@@ -97,9 +97,10 @@ void MainDialog::OnComOpen()
         return;
     }
     SetOpenPort(&m_comm, kComOpen, kLockedWhileOpen);
-    if (taken == ExchangeOutcome::kOtherValueFailed) {
-        // The port goes on with the character time-out it had; the locked
-        // edit shows that one rather than the text that was refused.
+    if (taken != ExchangeOutcome::kTaken) {
+        // The port goes on with the character time-out it had (a value that
+        // failed before it leaves it untaken as well); the locked edit shows
+        // that one rather than the text that was not taken.
         m_nCharTimeout = static_cast<unsigned>(m_engine.GetCharTimeout());
         m_window->SetItemText(kCharTimeout, std::to_string(m_nCharTimeout));
     }

@@ -111,9 +111,11 @@ void MainDialog::DestroyWindow()
     SaveForClose();
 }
 
-// What the close saves: the current protocol's rows and history, the language.
+// What the close saves: the current protocol's rows and history, the language;
+// nothing while a message at start-up is shown before the files are read.
 void MainDialog::SaveForClose()
 {
+    if (!m_bSettingsRead) return;
     ExchangeRows(m_pCurProtocol, true);
     SaveHistory(m_pCurProtocol);
     SaveLanguage(LocateAppFile(kSettingsFileName), m_nLanguage);

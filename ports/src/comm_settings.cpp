@@ -2,8 +2,8 @@
 // it for the four values the port uses:
 // - "9600,n,8,1", blanks around the fields allowed, optionally followed by a
 //   flow-control field (x, p or nothing), which is accepted and not used; the
-//   rates 11, 15, 30, 60, 12, 24, 48, 96 and 19 stand for 110 ... 19200. Fields
-//   left off from the right keep their values in the state.
+//   rates 11, 15, 30, 60, 12, 24, 48, 96 and 19 stand for 110 ... 19200. All
+//   four fields must be there.
 // - "baud=9600 parity=n data=8 stop=1" with keys in any order and case; a key
 //   not given keeps its value in the state, except stop bits: without "stop="
 //   they are 1 (2 when "baud=110" is given).
@@ -183,7 +183,8 @@ bool IsFlowControlField(std::string_view field)
     return field.empty() || EqualsNoCase(field, "x") || EqualsNoCase(field, "p");
 }
 
-// The baud rate is required; the fields after it may be left off.
+// All four fields are required, as Windows requires them: a field left off
+// would keep whatever the last open set.
 bool ParseCommaForm(std::string_view text, CommState& state)
 {
     for (std::size_t index = 0;; ++index) {
@@ -193,7 +194,7 @@ bool ParseCommaForm(std::string_view text, CommState& state)
                             ? kCommaFields[index](field, state)
                             : index == std::size(kCommaFields) && IsFlowControlField(field);
         if (!ok) return false;
-        if (comma == std::string_view::npos) return true;
+        if (comma == std::string_view::npos) return index + 1 >= std::size(kCommaFields);
         text.remove_prefix(comma + 1);
     }
 }

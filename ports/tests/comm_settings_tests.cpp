@@ -18,7 +18,7 @@ constexpr bool kPlatformParser = false;
 bool OwnParserOnly(std::string_view text)
 {
     for (std::string_view own :
-         {" 19200 , n , 8 , 1 ", "BAUD=19200 PARITY=N DATA=8 STOP=1 to=off dtr=on rts=hs", "2400",
+         {" 19200 , n , 8 , 1 ", "BAUD=19200 PARITY=N DATA=8 STOP=1 to=off dtr=on rts=hs",
           "0,n,8,1", "99999999999,n,8,1"})
         if (text == own) return kPlatformParser;
     return false;
@@ -57,8 +57,6 @@ TEST(BuildCommState, ReadsLineSettings)
         {"baud=57600 parity=e data=7 stop=2", 57600, kParityEven, 7, kTwoStopBits},
         {"BAUD=19200 PARITY=N DATA=8 STOP=1 to=off dtr=on rts=hs", 19200, kParityNone, 8,
          kOneStopBit},
-        // fields left off keep what the state held
-        {"2400", 2400, kParityOdd, 6, kTwoStopBits},
         // a flow-control field after the stop bits is taken and not used
         {"9600,n,8,1,x", 9600, kParityNone, 8, kOneStopBit},
         {"9600,n,8,1,p", 9600, kParityNone, 8, kOneStopBit},
@@ -109,6 +107,10 @@ TEST(BuildCommState, RefusesWhatItCannotReadAndChangesNothing)
                              "9600,n,4,1",
                              "9600,n,8,3",
                              "9600,,8,1",
+                             "2400",
+                             "9600,n",
+                             "9600,n,8",
+                             "COM3: 9600,e,7",
                              "9600;n;8;1",
                              "baud=9600 parity=q",
                              "speed=9600",

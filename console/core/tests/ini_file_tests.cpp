@@ -132,6 +132,37 @@ TEST(IniWrite, ChangesOneLineAndKeepsTheRest)
     }
 }
 
+// A line break in what is written would start a line of its own (a section
+// header that swallows the rows after it): only the first line is written,
+// whoever the caller.
+TEST(IniWrite, WritesNoLineBreakInsideALine)
+{
+    const struct {
+        const char* name;
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+    } cases[] = {
+        {"a pasted second line", "s", "CMD0", "A0 B0\r\n[notes]\r\n",
+         "[s]\r\nCMD0=A0 B0\r\nCMD1=1\r\n"},
+        {"a trailing line end", "s", "CMD0", "A0\n", "[s]\r\nCMD0=A0\r\nCMD1=1\r\n"},
+        {"a CR alone", "s", "CMD0", "A0\rx=y", "[s]\r\nCMD0=A0\r\nCMD1=1\r\n"},
+        {"a line break first", "s", "CMD0", "\n[t]", "[s]\r\nCMD0=\r\nCMD1=1\r\n"},
+        {"a new key", "s", "CMD2\r\n[t]", "5\n6", "[s]\r\nCMD0=0\r\nCMD1=1\r\nCMD2=5\r\n"},
+        {"a new section", "t\n[u]", "k", "v", "[s]\r\nCMD0=0\r\nCMD1=1\r\n[t]\r\nk=v\r\n"},
+    };
+    for (const auto& c : cases) {
+        IniDocument document = IniDocument::Parse("[s]\r\nCMD0=0\r\nCMD1=1\r\n");
+        document.Set(c.section, c.key, c.value);
+        EXPECT_EQ(document.Serialize(), c.after) << c.name;
+    }
+    TestProgramFolder folder;
+    folder.Write("History.ini", "[s]\r\nCMD0=0\r\nCMD1=1\r\n");
+    EXPECT_TRUE(WriteIniValue(folder.Path("History.ini"), "s", "CMD0", "A0 B0\r\n[notes]\r\n"));
+    EXPECT_EQ(folder.Read("History.ini"), "[s]\r\nCMD0=A0 B0\r\nCMD1=1\r\n");
+}
+
 // A file keeps its one encoding through every write, and is read in it again.
 TEST(IniWrite, FilesKeepTheirEncoding)
 {

@@ -171,6 +171,13 @@ TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
          2,
          "--char-timeout: Please enter an integer between 1 and 100000."},
         {{"--com", "200", "--loop", "0", "--send", "A1"}, 2, "--loop: Please enter an integer"},
+        // a line setting that the port cannot take is the command line's fault
+        {{"--com", "200", "--settings", "foo", "--send", "A1"},
+         2,
+         "--settings: 'foo' is no line setting"},
+        {{"--com", "200", "--settings", "9600, n,8", "--send", "A1"},
+         2,
+         "--settings: '9600, n,8' is no line setting"},
         {{"--com", "200", "--for", "soon", "--send", "A1"}, 2, "--for: 'soon'"},
         {{"--com", "200", "--addr-len", "1", "--send", "A1"}, 2, "go with --plugin"},
         {{"--com", "200", "--plugin", Plugin("Check2"), "--history"}, 2, "--history needs"},

@@ -19,6 +19,13 @@ QString FilterHexText(const QString& typed)
     return kept;
 }
 
+QString FirstLine(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'\r' || text[i] == u'\n') return text.left(i);
+    return text;
+}
+
 QString KeepGbkText(const QString& text)
 {
     return QString::fromStdString(KeepGbkCharacters(text.toStdString()));
@@ -61,7 +68,8 @@ void HexEdit::KeepEditWithinRules(const QString& edited)
     if (suffix > 0 && edited[edited.size() - suffix].isLowSurrogate()) --suffix;
     const QString brought = edited.mid(prefix, edited.size() - prefix - suffix);
 
-    QString kept = KeepGbkText(brought);
+    // A single line: of text brought in with line breaks, the first line.
+    QString kept = KeepGbkText(FirstLine(brought));
     if (m_nLimit > 0) {
         const qsizetype room = std::max<qsizetype>(0, m_nLimit - (edited.size() - brought.size()));
         if (kept.size() > room) {

@@ -2,9 +2,11 @@
 // upper-cased. While Control is held in it, input (the clipboard shortcuts
 // above all) goes through unchanged. Whatever the filter, every change the
 // user makes (typing, an input method, pasting by key, menu or middle button,
-// dropping, undo) is kept to the edit's rules: no character that has no GBK
-// form, as an edit of the Windows program's code page cannot hold one, and no
-// more characters than the typing limit. Text the program puts in is shown whole.
+// dropping, undo) is kept to the edit's rules: one line (of text brought in
+// with line breaks only the first line, as a Windows single-line edit takes
+// it), no character that has no GBK form, as an edit of the Windows program's
+// code page cannot hold one, and no more characters than the typing limit.
+// Text the program puts in is shown whole.
 #pragma once
 
 #include <QLineEdit>
@@ -40,5 +42,7 @@ private:
 // What a filtering edit makes of typed text: blanks, digits and A to F kept,
 // a to f upper-cased, every other character dropped.
 QString FilterHexText(const QString& typed);
+// A text up to its first line break (CR or LF).
+QString FirstLine(const QString& text);
 // A text less its characters that have no GBK form.
 QString KeepGbkText(const QString& text);

@@ -1,5 +1,6 @@
 // Tells the window thread that the desktop session ends or asks to save:
-//  - SIGTERM or SIGHUP to the process (a log-out, a shutdown, `kill`): the
+//  - SIGTERM, SIGHUP or SIGINT to the process (a log-out, a shutdown, `kill`,
+//    Ctrl+C in the terminal it was started from): the
 //    signal handler only writes a byte into a pipe, which the window thread's
 //    event loop watches;
 //  - the desktop's request to quit (the session manager's "die", a Quit event

@@ -18,7 +18,8 @@
 
 namespace {
 
-constexpr int kSessionEndSignals[] = {SIGTERM, SIGHUP};
+// Ctrl+C in the terminal that started the window ends it as a log-out does.
+constexpr int kSessionEndSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 int g_pipe[2] = {-1, -1};
 std::once_flag g_pipeMade;

@@ -142,6 +142,7 @@ TEST_F(ConsoleProgram, TheSessionsEndSavesWhatWasTyped)
     } cases[] = {
         {"SIGTERM", {SIGTERM}, false},
         {"SIGHUP", {SIGHUP}, false},
+        {"SIGINT (Ctrl+C in the terminal it was started from)", {SIGINT}, false},
         {"a second SIGTERM during the save", {SIGTERM, SIGTERM, SIGTERM}, false},
         {"SIGTERM with a box on top", {SIGTERM}, true},
     };

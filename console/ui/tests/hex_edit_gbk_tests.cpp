@@ -1,5 +1,5 @@
-// The row edits take no character that has no GBK form, and no more
-// characters than their limit, by any way in.
+// The row edits take no character that has no GBK form, no more characters
+// than their limit, and no line break, by any way in.
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -51,6 +51,14 @@ private slots:
             // an address of two bytes: four characters at most, whatever the way
             QTest::addRow("%s: limit", way.way)
                 << way.way << way.filter << 4 << QStringLiteral("0A1B2C3D") << "0A1B";
+            // a whole line copied, or more than one: the first line alone
+            // (typed keys break no line)
+            const bool typed = QByteArray(way.way) == "type" || QByteArray(way.way) == "control";
+            QTest::addRow("%s: lines", way.way)
+                << way.way << way.filter << 0 << QStringLiteral("A0 B0\r\n[notes]\r\n")
+                << (typed ? "A0 B0[notes]" : "A0 B0");
+            QTest::addRow("%s: a line end", way.way)
+                << way.way << way.filter << 0 << QStringLiteral("A0 B0\n") << "A0 B0";
         }
     }
     void noCharacterWithoutGbkFormGetsIn()

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 #include "started_window.h"
@@ -19,6 +20,7 @@ struct SessionEnd {
 const SessionEnd kSessionEnds[] = {
     {"SIGTERM", [] { std::raise(SIGTERM); }},
     {"SIGHUP", [] { std::raise(SIGHUP); }},
+    {"SIGINT", [] { std::raise(SIGINT); }},
     {"two SIGTERMs at once", [] { std::raise(SIGTERM), std::raise(SIGTERM); }},
     {"the desktop's quit request",
      [] {
@@ -67,6 +69,37 @@ private slots:
             window->dialog.reset();
             QCOMPARE(window->folder.Read(kHistoryFileName), std::string("changed since"));
             QVERIFY2(window->messages.isEmpty(), end.name);
+        }
+    }
+
+    // The session ends while the start-up's message (no COM port) is shown,
+    // before the settings are read: nothing is written, neither the language
+    // the window had yet to read nor empty rows.
+    void savesNothingBeforeTheSettingsAreRead()
+    {
+        for (const bool ending : {false, true}) {
+            TestProgramFolder folder;
+            folder.Write(kSettingsFileName, kTwoProtocols);  // in English
+            std::filesystem::create_directories(folder.Path("sys"));
+            SetDefaultComPortRoots({.devFolder = folder.Path("dev"),
+                                    .sysTtyFolder = folder.Path("sys"),
+                                    .linkFolder = folder.Path("links")});
+            auto dialog = std::make_unique<MainDialog>();
+            QStringList messages;
+            dialog->SetMessageHandler([&](const std::string& text) {
+                messages << QString::fromStdString(text);
+                dialog->OnEndSession(ending);
+            });
+            dialog->Create();
+            QCOMPARE(messages, QStringList{"Cannot Find any available COM port!\n"});
+            if (!ending) QTest::keyClicks(View(*dialog).GetDlgItem(1026), "0A");
+            View(*dialog).reject();  // the close box
+            dialog.reset();
+            SetDefaultComPortRoots({});
+            QCOMPARE(folder.Read(kSettingsFileName), std::string(kTwoProtocols));
+            // a session that went on saves at its close what it read and typed
+            QCOMPARE(folder.Read(kHistoryFileName).find("CMD0=0A\r\n") != std::string::npos,
+                     !ending);
         }
     }
 

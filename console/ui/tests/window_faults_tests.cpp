@@ -110,18 +110,36 @@ private slots:
         QVERIFY(!dialog.GetLooping());
     }
 
-    // A refused character time-out at the open: the port keeps the value it
-    // had, the locked edit shows it, and Sends go through.
-    void aBadCharacterTimeoutLeavesSendsWorking()
+    // A refused value at the open (the character time-out, or a row's
+    // time-out before it, so that the typed character time-out is never
+    // taken): the port keeps the character time-out it had, the locked edit
+    // shows that one, and Sends go through.
+    void aBadValueAtTheOpenShowsTheCharacterTimeoutInForce_data()
     {
+        QTest::addColumn<int>("badEdit");
+        QTest::addColumn<QString>("badText");
+        QTest::addColumn<QString>("charTimeout");
+        QTest::newRow("character time-out") << 1087 << "0"
+                                            << "0";
+        QTest::newRow("row 2's time-out") << 1037 << "x"
+                                          << "50";
+    }
+    void aBadValueAtTheOpenShowsTheCharacterTimeoutInForce()
+    {
+        QFETCH(int, badEdit);
+        QFETCH(QString, badText);
+        QFETCH(QString, charTimeout);
         StartedWindow window;
         MainDialog& dialog = *window.dialog;
-        window.Edit(1087)->setText(QStringLiteral("0"));
+        window.Edit(1087)->setText(charTimeout);
+        window.Edit(badEdit)->setText(badText);
         QVERIFY(window.OpenReaderPort());
-        QCOMPARE(window.messages, QStringList{"Please enter an integer between 1 and 100000."});
+        QCOMPARE(window.messages.size(), 1);
         QCOMPARE(window.Edit(1087)->text(), QStringLiteral("30"));
+        QCOMPARE(dialog.Engine().GetCharTimeout(), 30ul);
         QVERIFY(!Enabled(dialog, 1087));
         window.messages.clear();
+        window.Edit(1037)->setText(QStringLiteral("200"));
         window.Edit(1026)->setText(QStringLiteral("01"));
         dialog.OnCommand(1003);
         QVERIFY(WaitForWorker(dialog));
