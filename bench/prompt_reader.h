@@ -37,12 +37,15 @@ public:
             }
         });
     }
-    ~PromptReader()
+    ~PromptReader() { Unplug(); }
+    // Gone, as a reader pulled out: both ends of its terminal close.
+    void Unplug()
     {
         m_stop = true;
-        m_thread.join();
-        close(m_master);
-        close(m_slave);
+        if (m_thread.joinable()) m_thread.join();
+        if (m_master >= 0) close(m_master);
+        if (m_slave >= 0) close(m_slave);
+        m_master = m_slave = -1;
     }
     PromptReader(const PromptReader&) = delete;
     PromptReader& operator=(const PromptReader&) = delete;

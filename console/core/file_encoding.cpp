@@ -46,6 +46,8 @@ bool HasWideUtf8Characters(std::string_view bytes)
 FileEncoding DetectFileEncoding(std::string_view bytes)
 {
     if (bytes.starts_with(kUtf8Bom)) return FileEncoding::kUtf8;
+    if (bytes.starts_with(kUtf16LeBom)) return FileEncoding::kUtf16Le;
+    if (bytes.starts_with(kUtf16BeBom)) return FileEncoding::kUtf16Be;
     if (!HasNonAsciiBytes(bytes) || !IsValidUtf8(bytes)) return FileEncoding::kGbk;
     const GbkShape gbk = ReadGbkShape(bytes);
     if (!gbk.valid) return FileEncoding::kUtf8;

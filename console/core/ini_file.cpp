@@ -1,11 +1,13 @@
 #include "quillard/ini_file.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "quillard/file_replace.h"
 #include "quillard/text_encoding.h"
+#include "quillard/utf16_text.h"
 
 namespace {
 
@@ -74,21 +76,26 @@ std::string_view Unquote(std::string_view value)
 }
 
 // The length of the character that starts at `at` in stored text.
+// (A UTF-16 file's lines are held as UTF-8.)
 std::size_t StoredCharacterLength(std::string_view stored, std::size_t at, FileEncoding encoding)
 {
-    if (encoding == FileEncoding::kUtf8) return Utf8CharacterLength(stored, at);
+    if (encoding != FileEncoding::kGbk) return Utf8CharacterLength(stored, at);
     const auto lead = static_cast<unsigned char>(stored[at]);
     return lead > 0x80 && lead < 0xFF && at + 1 < stored.size() ? 2 : 1;
 }
 
-// At most `max` bytes of stored text, ending at a character's end.
+// At most `max` bytes of stored text, ending at a character's end. A UTF-16
+// file is counted as the Windows program reads it, in its code page: a byte
+// for each ASCII character, two for every other.
 std::string_view CutStored(std::string_view stored, std::size_t max, FileEncoding encoding)
 {
-    std::size_t end = 0;
+    std::size_t end = 0, counted = 0;
     while (end < stored.size()) {
-        const std::size_t next = end + StoredCharacterLength(stored, end, encoding);
-        if (next > max) break;
-        end = next;
+        const std::size_t length = StoredCharacterLength(stored, end, encoding);
+        const std::size_t bytes = IsUtf16(encoding) ? std::min<std::size_t>(length, 2) : length;
+        if (counted + bytes > max) break;
+        counted += bytes;
+        end += length;
     }
     return stored.substr(0, end);
 }
@@ -114,6 +121,13 @@ IniDocument IniDocument::Parse(std::string_view bytes)
     if (bytes.starts_with(kUtf8Bom)) {
         document.m_bBom = true;
         bytes.remove_prefix(kUtf8Bom.size());
+    }
+    // A UTF-16 file's lines are read, changed and kept as UTF-8, and written
+    // back in the file's UTF-16 as a whole.
+    std::string utf16Text;
+    if (IsUtf16(document.m_encoding)) {
+        utf16Text = Utf16ToUtf8(bytes.substr(2), document.m_encoding == FileEncoding::kUtf16Be);
+        bytes = utf16Text;
     }
     // A line ends at CR LF, LF or CR alone; the first end found is the one of
     // the lines the document adds.
@@ -246,6 +260,10 @@ std::string IniDocument::Serialize() const
     std::string out;
     for (const Line& line : m_lines)
         out += line.stored + line.end;
+    if (IsUtf16(m_encoding)) {
+        const bool bigEndian = m_encoding == FileEncoding::kUtf16Be;
+        return std::string(bigEndian ? kUtf16BeBom : kUtf16LeBom) + Utf8ToUtf16(out, bigEndian);
+    }
     // A UTF-8 file that a change leaves looking like GBK (its Chinese all gone,
     // Latin letters left) is marked, so that it is still read as UTF-8.
     const bool marked =

@@ -37,6 +37,7 @@ LogFileWriter::LogFileWriter(std::string path, std::FILE* file, std::function<vo
 
 LogFileWriter::~LogFileWriter()
 {
+    QueueLines(m_folder.Flush());
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -48,12 +49,19 @@ LogFileWriter::~LogFileWriter()
 
 void LogFileWriter::AppendLine(WallClock::time_point stamp, std::string line, bool endsTransaction)
 {
-    Queue({std::move(line), stamp, true, endsTransaction});
+    QueueLines(m_folder.Take({stamp, std::move(line), endsTransaction}));
 }
 
 void LogFileWriter::AppendBlock(std::string text)
 {
+    QueueLines(m_folder.Flush());
     Queue({std::move(text), {}, false, true});
+}
+
+void LogFileWriter::QueueLines(std::vector<RepeatFolder::Line> lines)
+{
+    for (RepeatFolder::Line& line : lines)
+        Queue({std::move(line.text), line.stamp, true, line.endsTransaction});
 }
 
 void LogFileWriter::Queue(Entry entry)

@@ -7,6 +7,7 @@
 #include "hollet/com_names.h"
 #include "interrupt.h"
 #include "quillard/app_files.h"
+#include "quillard/presence_notices.h"
 #include "quillard/protocol_library.h"
 #include "run_summary.h"
 #include "runner_output.h"
@@ -167,14 +168,18 @@ int RunTransactions(const RunnerOptions& options)
     const unsigned long passes = options.passes.value_or(options.seconds ? ULONG_MAX : 1);
     const auto timeLeft = [&] { return !deadline || Clock::now() < *deadline; };
     RunSummary summary;
+    PresenceNotices presence;
     unsigned long pass = 0;
     RunLoopPasses(
         engine, *rows, [&] { return pass++ < passes && timeLeft() && !Interrupted(); },
         [&](int result) {
             summary.Add(engine.LastTransaction());
+            if (const auto change = presence.TakeChange(*port))
+                WriteMessageLine(DevicePresenceText(options.comNumber, *change, language == 1));
             if (options.stopOnError && result != kTransactOk) return false;
             return timeLeft() && !Interrupted();
-        });
+        },
+        [&] { return timeLeft() && !Interrupted(); });
 
     const bool interrupted = Interrupted();
     const int exitCode = ExitCode(summary, interrupted);

@@ -22,6 +22,7 @@
 #include "quillard/log_file.h"
 #include "quillard/loop_pass.h"
 #include "quillard/loop_statistics.h"
+#include "quillard/presence_notices.h"
 #include "quillard/settings.h"
 #include "quillard/transaction.h"
 #include "quillard/window_thread_calls.h"
@@ -200,6 +201,9 @@ private:
     bool InEnglish() const { return m_nLanguage == 1; }
     // The log file and the statistics.
     void LogToFile(std::chrono::system_clock::time_point stamp, std::string line);
+    // The worker's, after each transaction: a change of the port's device
+    // (gone, back, another one at its name) goes to the log file.
+    void NotePortPresence();
     void StopLogFile();
     void EndFailedLogFile();
     std::string LogFileHeaderBlock();
@@ -237,6 +241,8 @@ private:
     bool m_bQuitRequested = false;
     bool m_bDestroyed = false;
     bool m_bQuiet = false;  // the session is ending: no message box is shown
+    // A message box of the worker's is open, and the worker waits for it.
+    bool m_bWorkerBoxOpen = false;
     // The settings and history files have been read: until then the members
     // hold no one's settings, and nothing is saved over the files.
     bool m_bSettingsRead = false;
@@ -248,5 +254,8 @@ private:
     bool m_bCountingLoop = false;  // a loop's worker is counted until it is joined
     std::unique_ptr<StatisticsWindow> m_statisticsWindow;
     std::unique_ptr<LogFileWriter> m_logFile;
+    // The transactions' own (whichever thread runs them, one at a time);
+    // reset when a port opens.
+    PresenceNotices m_presenceNotices;
     FileNameChooser m_fileNameChooser;
 };

@@ -61,6 +61,19 @@ void MainDialog::LogToFile(std::chrono::system_clock::time_point stamp, std::str
     m_logFile->AppendLine(stamp, std::move(line), endsTransaction);
 }
 
+void MainDialog::NotePortPresence()
+{
+    CxBasePort* port = m_engine.GetCurrentPort();
+    if (!port) return;
+    const auto change = m_presenceNotices.TakeChange(*port);
+    if (!change) return;
+    const auto stamp = std::chrono::system_clock::now();
+    const unsigned long comNumber = m_comm.GetPort();
+    m_calls.Post([this, stamp, comNumber, presence = *change] {
+        LogToFile(stamp, DevicePresenceText(comNumber, presence, InEnglish()));
+    });
+}
+
 // The port as it is open: the COM port with its device and line setting, or
 // the HID reader's device.
 std::string MainDialog::LogFileHeaderBlock()

@@ -97,6 +97,7 @@ void MainDialog::OnComOpen()
         return;
     }
     SetOpenPort(&m_comm, kComOpen, kLockedWhileOpen);
+    m_presenceNotices.Reset();
     if (taken != ExchangeOutcome::kTaken) {
         // The port goes on with the character time-out it had (a value that
         // failed before it leaves it untaken as well); the locked edit shows

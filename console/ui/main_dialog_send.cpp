@@ -51,7 +51,12 @@ void MainDialog::OnSend(int row)
     m_window->EnableItem(1014, false);
     EnableComOpenButton(true);
     m_bStopping = true;  // the worker ends with its one transaction
-    StartWorker([this] { RunLoopPass(m_engine, m_loopRows); });
+    StartWorker([this] {
+        RunLoopPass(m_engine, m_loopRows, [this](int) {
+            NotePortPresence();
+            return true;
+        });
+    });
 }
 
 void MainDialog::SetHexMode(bool on)

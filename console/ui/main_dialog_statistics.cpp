@@ -19,6 +19,7 @@ const char* StatisticsMenuText(int language)
 
 void MainDialog::ApplyLoopToolTexts()
 {
+    if (m_logFile) m_logFile->SetEnglish(InEnglish());
     m_window->SetSystemMenuText(
         kLogFileCommand,
         m_logFile ? InLanguage(m_nLanguage, "停止记录到文件(&F)", "Stop Logging to File(&F)")
@@ -85,8 +86,10 @@ void MainDialog::RunCountedLoop()
         },
         [&](int) {
             pass.push_back({row++, m_engine.LastTransaction()});
+            NotePortPresence();
             return true;
-        });
+        },
+        [this] { return GetLooping(); });
     handOver();
 }
 

@@ -18,6 +18,10 @@ int CxComm::Open(unsigned long port, unsigned long baudRate, unsigned char parit
     m_nPort = static_cast<std::uint32_t>(port);
     std::snprintf(m_szDevName, sizeof m_szDevName, "\\\\.\\COM%lu", port);
     if (!OpenPort()) return 0;
+    {
+        std::lock_guard presence(m_presenceLock);
+        m_presence = {};
+    }
     if (SetState(baudRate, parity, byteSize, stopBits) && SetupPort()) return 1;
     Close();
     return 0;
@@ -103,6 +107,7 @@ unsigned long CxComm::Write(void* data, unsigned long length)
     unsigned long written = 0;
     m_line->Write(data, length, &written);
     m_replyClock.WriteEnded();
+    NoteDeviceGone();
     return written;
 }
 
@@ -135,6 +140,7 @@ unsigned long CxComm::Read(void* buffer, unsigned long length)
         count += got;
     }
     m_replyClock.ReadEnded();
+    NoteDeviceGone();
     // A reply that a close cut short is no reply: its bytes are not handed on
     // as if they were all of it.
     if (m_closing.load()) return 0;
@@ -154,20 +160,65 @@ int CxComm::Purge()
     return Purge(kPurgeAll);
 }
 
+DevicePresence CxComm::GetDevicePresence() const
+{
+    std::lock_guard presence(m_presenceLock);
+    return m_presence;
+}
+
+void CxComm::SetPresence(DevicePresence::State state, std::string otherDevice,
+                         std::string ownDevice)
+{
+    std::lock_guard presence(m_presenceLock);
+    if (m_presence.state == state && m_presence.otherDevice == otherDevice) return;
+    m_presence.state = state;
+    m_presence.otherDevice = std::move(otherDevice);
+    m_presence.ownDevice = std::move(ownDevice);
+    ++m_presence.changes;
+}
+
+// The next transfer looks for the device at once, the later ones only every
+// kReopenInterval.
+void CxComm::NoteDeviceGone()
+{
+    if (!m_line->Gone()) return;
+    std::lock_guard presence(m_presenceLock);
+    if (m_presence.state != DevicePresence::State::kThere) return;
+    m_presence.state = DevicePresence::State::kGone;
+    m_presence.nextLook = std::chrono::steady_clock::now();
+    ++m_presence.changes;
+}
+
 // A device that went away is looked for again at the path the port was opened
 // with, and given the line state and time-outs the port had. Called with the
 // port's lock held, on an open port.
 bool CxComm::DeviceThere()
 {
     if (!m_line->Gone()) return true;
+    NoteDeviceGone();
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard presence(m_presenceLock);
+        if (m_presence.nextLook && now < *m_presence.nextLook) return false;
+        m_presence.nextLook = now + kReopenInterval;
+    }
     const PortHandle handle = m_line->Reopen();
-    if (handle == kInvalidPortHandle) return false;
+    if (handle == kInvalidPortHandle) {
+        if (const auto other = m_line->OtherDeviceFound())
+            SetPresence(DevicePresence::State::kOtherDevice, other->found, other->own);
+        else
+            SetPresence(DevicePresence::State::kGone);
+        return false;
+    }
     if (m_line->SetState(m_dcb) && m_line->SetupQueues(kQueueSize, kQueueSize) &&
         m_line->SetTimeouts(m_timeouts) && m_line->Purge(kPurgeAll)) {
         m_hFile = handle;
+        SetPresence(DevicePresence::State::kThere);
+        std::lock_guard presence(m_presenceLock);
+        m_presence.nextLook.reset();
         return true;
     }
-    m_line->Abandon();  // not usable as it came back: tried again next time
+    m_line->Abandon();  // not usable as it came back: tried again later
     return false;
 }
 
@@ -184,6 +235,10 @@ void CxComm::Close()
         m_line->Purge(kPurgeAll);
         m_line->Close();
         m_hFile = kInvalidPortHandle;
+    }
+    {
+        std::lock_guard presence(m_presenceLock);
+        m_presence.nextLook.reset();  // nothing is looked for any more
     }
     m_closing = false;
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "hollet/port_types.h"
 
@@ -26,7 +28,9 @@ public:
     // ReadFile: reads up to `length` bytes under the time-outs in force. False
     // when the device failed (it was unplugged, or the wait was cancelled).
     virtual bool Read(void* buffer, unsigned long length, unsigned long* got) = 0;
-    // WriteFile: writes all `length` bytes unless the device fails.
+    // WriteFile: writes all `length` bytes unless the device fails, and
+    // returns once they have left the port (the output has drained), so that
+    // a reply's times count from the end of the request on the wire.
     virtual bool Write(const void* data, unsigned long length, unsigned long* written) = 0;
 
     // May be called from any thread: a read that waits, or that starts before
@@ -44,6 +48,14 @@ public:
     // Lets the device go again as if it had gone (one that came back but
     // could not be set up).
     virtual void Abandon() = 0;
+    // After a Reopen that found another device at the path than the one the
+    // last Open reached, and left it alone: both, described. None otherwise,
+    // and on systems that cannot tell devices apart.
+    struct OtherDevice {
+        std::string found;
+        std::string own;
+    };
+    virtual std::optional<OtherDevice> OtherDeviceFound() const { return std::nullopt; }
 };
 
 std::unique_ptr<SerialLine> CreateSerialLine();

@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string>
 
+#include "device_identity_linux.h"
 #include "device_route_linux.h"
 #include "hollet/com_names.h"
 #include "serial_line.h"
@@ -79,11 +81,17 @@ public:
     PortHandle Open(const char* devName) override
     {
         Close();
-        m_path = ResolveComDevice(ComNumberOf(devName), DefaultComPortRoots());
+        const ComPortRoots roots = DefaultComPortRoots();
+        m_path = ResolveComDevice(ComNumberOf(devName), roots);
+        m_sysDevChar = roots.sysDevCharFolder;
         if (m_path.empty()) return kInvalidPortHandle;
         DrainWake();
         const PortHandle handle = OpenPath(m_path);
-        if (handle != kInvalidPortHandle) m_route = RouteOf(m_path);
+        if (handle == kInvalidPortHandle) return handle;
+        m_route = RouteOf(m_path);
+        struct stat opened {};
+        m_identity =
+            fstat(m_fd, &opened) == 0 ? IdentityOf(opened.st_rdev, m_sysDevChar) : DeviceIdentity{};
         return handle;
     }
 
@@ -92,17 +100,40 @@ public:
     // adapter is now. A pseudo-terminal is taken again only once a link on the
     // way has been made anew: by the same way, its number now names whatever
     // terminal was made next, maybe another program's.
+    //
+    // A device the system can name (a USB adapter by its vendor, product and
+    // serial number) is taken back only when the device now at the path is
+    // that one: with two adapters pulled out, the other one coming back first
+    // under the same name is left alone, and it is looked at before it is
+    // opened, since opening a tty already raises its modem lines.
     PortHandle Reopen() override
     {
+        m_otherDevice.reset();
         if (!m_gone || m_path.empty()) return kInvalidPortHandle;
         const DeviceRoute route = RouteOf(m_path);
         if (m_route.pseudoTerminal && route == m_route) return kInvalidPortHandle;
+        if (m_identity.Known()) {
+            if (route.device == 0) return kInvalidPortHandle;  // nothing there yet
+            const DeviceIdentity found = IdentityOf(route.device, m_sysDevChar);
+            if (!found.SameDeviceAs(m_identity)) {
+                m_otherDevice = OtherDevice{found.Describe(), m_identity.Describe()};
+                return kInvalidPortHandle;
+            }
+        }
         const PortHandle handle = OpenPath(m_path);
         if (handle == kInvalidPortHandle) return handle;
+        // the device that was looked at is the one opened
+        struct stat opened {};
+        if (m_identity.Known() && (fstat(m_fd, &opened) != 0 || opened.st_rdev != route.device)) {
+            LetGo();
+            return kInvalidPortHandle;
+        }
         m_gone = false;
         m_route = route;
         return handle;
     }
+
+    std::optional<OtherDevice> OtherDeviceFound() const override { return m_otherDevice; }
 
     bool Gone() const override { return m_gone; }
 
@@ -287,6 +318,12 @@ public:
             if (wait == Wait::kHungUp) LetGo();
             if (wait != Wait::kReady) return false;
         }
+        // The bytes are in the kernel's buffer, not yet on the wire: at 9600
+        // baud a 64-byte frame takes another 67 ms to leave. The write ends
+        // when they have left (no flow control holds them: the line is raw).
+        while (tcdrain(m_fd) != 0) {
+            if (errno != EINTR) return FailedForGood(errno);
+        }
         return true;
     }
 
@@ -380,6 +417,9 @@ private:
     CommTimeouts m_timeouts;
     std::string m_path;   // what the COM number led to at the last Open
     DeviceRoute m_route;  // how m_path led to the device last opened
+    std::string m_sysDevChar;
+    DeviceIdentity m_identity;  // the device the last Open reached
+    std::optional<OtherDevice> m_otherDevice;
     bool m_gone = false;  // the device went away while open
 };
 

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <future>
 #include <optional>
 #include <string>
@@ -35,6 +38,13 @@ protected:
         return CxComm::OpenPort();
     }
 };
+
+// A device that has gone is looked for only now and then: waits for the next time.
+void WaitForTheNextLook(const CxComm& comm)
+{
+    if (const auto next = comm.GetDevicePresence().nextLook)
+        std::this_thread::sleep_until(*next + 1ms);
+}
 
 long Milliseconds(Clock::duration d)
 {
@@ -308,6 +318,7 @@ TEST_F(CxCommTest, ADeviceThatComesBackIsOpenedAgainWithItsSettings)
 
     fs::remove(byId);
     fs::create_symlink(peer.SlavePath(), byId);
+    WaitForTheNextLook(comm);
     EXPECT_EQ(comm.SetTimeouts(3000, 50), 1);
     const termios tio = peer.LineState();
     EXPECT_EQ(cfgetospeed(&tio), static_cast<speed_t>(B19200));
@@ -380,11 +391,88 @@ TEST_F(CxCommTest, APseudoTerminalsNumberIsNotTakenBackUntilItsLinkIsMadeAnew)
 
     fs::remove(peer.Link(PtyPeer::kComNumber));
     fs::create_symlink(number, peer.Link(PtyPeer::kComNumber));
+    WaitForTheNextLook(comm);
     EXPECT_EQ(comm.Write(&request, 1), 1u);
     EXPECT_THAT(received(), ::testing::ElementsAre(0x5A));
     comm.Close();
     close(newcomer->master);
     close(newcomer->slave);
+}
+
+// Two USB adapters of one kind are pulled out and the other one comes back
+// first under the name: the port leaves it alone (its far end gets nothing,
+// nobody holds it) and says which it found. Its own adapter, known by its
+// serial number, is taken back even on another USB port. Between the looks for
+// it, which are at least a quarter of a second apart, transfers fail at once.
+TEST_F(CxCommTest, OnlyTheAdapterThatWasOpenedIsTakenBack)
+{
+    namespace fs = std::filesystem;
+    const fs::path sys = fs::path(peer.Folder()) / "sys";
+    // The tty's place in sysfs: an interface of a USB device with vendor,
+    // product and serial number, reached from the device number.
+    auto plugIn = [&](const std::string& usbPort, const std::string& serial) {
+        const fs::path usb = sys / "devices" / usbPort;
+        fs::create_directories(usb / (usbPort + ":1.0"));
+        std::ofstream(usb / "idVendor") << "10c4\n";
+        std::ofstream(usb / "idProduct") << "ea60\n";
+        std::ofstream(usb / "serial") << serial << "\n";
+        struct stat device {};
+        ASSERT_EQ(stat(peer.SlavePath().c_str(), &device), 0);
+        const fs::path node =
+            sys / "dev" / "char" /
+            (std::to_string(major(device.st_rdev)) + ":" + std::to_string(minor(device.st_rdev)));
+        fs::remove_all(node);
+        fs::create_directories(node);
+        fs::create_symlink(usb / (usbPort + ":1.0"), node / "device");
+        fs::remove(peer.Link(PtyPeer::kComNumber));
+        fs::create_symlink(peer.SlavePath(), peer.Link(PtyPeer::kComNumber));
+    };
+    SetDefaultComPortRoots(
+        {.linkFolder = peer.Folder(), .sysDevCharFolder = (sys / "dev" / "char").string()});
+    plugIn("1-1", "A0001");
+    OpenPort("19200,e,8,1");
+    unsigned char request = 0x5A;
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_THAT(peer.Receive(1), ::testing::ElementsAre(0x5A));
+    EXPECT_EQ(comm.GetDevicePresence().state, DevicePresence::State::kThere);
+
+    peer.Replug();
+    plugIn("1-2", "B0002");                  // the other adapter
+    EXPECT_EQ(comm.Write(&request, 1), 0u);  // the old one has gone
+    for (int look = 0; look < 2; ++look) {
+        WaitForTheNextLook(comm);
+        const auto lookedAt = Clock::now();
+        EXPECT_EQ(comm.Write(&request, 1), 0u);
+        const DevicePresence presence = comm.GetDevicePresence();
+        EXPECT_EQ(presence.state, DevicePresence::State::kOtherDevice);
+        EXPECT_THAT(presence.otherDevice, ::testing::HasSubstr("USB 10c4:ea60 serial B0002"));
+        EXPECT_THAT(presence.ownDevice, ::testing::HasSubstr("serial A0001"));
+        ASSERT_TRUE(presence.nextLook);
+        EXPECT_GE(Milliseconds(*presence.nextLook - lookedAt), 250);
+        // until then every transfer fails at once
+        const auto start = Clock::now();
+        for (int transfer = 0; transfer < 20; ++transfer)
+            EXPECT_EQ(comm.Write(&request, 1), 0u);
+        EXPECT_LT(Milliseconds(Clock::now() - start), 200);
+    }
+    EXPECT_TRUE(peer.Receive(1, 300ms).empty());
+    const int other = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    EXPECT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    close(other);
+    const unsigned long changes = comm.GetDevicePresence().changes;
+
+    peer.Replug();
+    plugIn("2-1", "A0001");  // its own, on another USB port
+    WaitForTheNextLook(comm);
+    ASSERT_EQ(comm.Write(&request, 1), 1u);
+    EXPECT_THAT(peer.Receive(1), ::testing::ElementsAre(0x5A));
+    const termios tio = peer.LineState();
+    EXPECT_NE(tio.c_iflag & INPCK, 0u);  // as opened
+    const DevicePresence back = comm.GetDevicePresence();
+    EXPECT_EQ(back.state, DevicePresence::State::kThere);
+    EXPECT_EQ(back.changes, changes + 1);
+    EXPECT_FALSE(back.nextLook);
 }
 
 // The reader's own timing: from the end of the write to its first and its

@@ -5,6 +5,8 @@
 #include "hollet/com_names.h"
 #include "program_folder.h"
 #include "quillard/ini_file.h"
+#include "quillard/text_encoding.h"
+#include "quillard/utf16_text.h"
 
 namespace {
 
@@ -212,4 +214,62 @@ TEST(AppFiles, FilesBesideTheProgram)
     EXPECT_TRUE(std::filesystem::exists(folder / "core_tests") ||
                 std::filesystem::exists(folder / "core_tests.exe"))
         << folder;
+}
+
+// The same files saved by Notepad as "Unicode" (UTF-16 with its byte-order
+// mark, little- or big-endian): read as the GBK ones are, written back byte
+// for byte where nothing changed, and changed in their own UTF-16.
+TEST_F(SettingsFiles, Utf16FilesAreReadAndWrittenInUtf16)
+{
+    const std::string samples = std::string(TEST_DATA_DIR) + "/windows/";
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const std::string bom = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        auto utf16 = [&](const std::string& utf8) { return bom + Utf8ToUtf16(utf8, bigEndian); };
+        std::string text[2];
+        for (int i = 0; i < 2; ++i) {
+            const char* name = i == 0 ? kSettingsFileName : kHistoryFileName;
+            std::filesystem::copy_file(samples + name, folder.Path(name),
+                                       std::filesystem::copy_options::overwrite_existing);
+            text[i] = GbkToUtf8(folder.Read(name));
+            folder.Write(name, utf16(text[i]));
+        }
+        LoadedSettings loaded =
+            LoadSettingsFiles(folder.Path(kSettingsFileName), folder.Path(kHistoryFileName));
+        ASSERT_FALSE(loaded.fatal);
+        ASSERT_EQ(loaded.protocols.size(), 3u);
+        EXPECT_EQ(loaded.protocols[0]->szProtocolName, "直通协议");
+        EXPECT_EQ(loaded.protocols[0]->szCmd[1], "00 A4 04 00");
+        EXPECT_EQ(loaded.protocols[1]->szAddr[0], "01");
+
+        SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[0]);
+        SaveLanguage(folder.Path(kSettingsFileName), 0);
+        EXPECT_EQ(folder.Read(kSettingsFileName), utf16(text[0]));
+        EXPECT_EQ(folder.Read(kHistoryFileName), utf16(text[1]));
+
+        SaveLanguage(folder.Path(kSettingsFileName), 1);
+        std::string english = text[0];
+        english.replace(english.find("szLanguage=CN"), 13, "szLanguage=EN");
+        EXPECT_EQ(folder.Read(kSettingsFileName), utf16(english));
+        loaded.protocols[2]->szCmd[0] = "读卡";
+        SaveHistoryFile(folder.Path(kHistoryFileName), *loaded.protocols[2]);
+        std::string rows = "[szProtocolName2]\r\nCMD0=读卡\r\n";
+        for (int j = 1; j < 10; ++j)
+            rows += "CMD" + std::to_string(j) + "=\r\n";
+        EXPECT_EQ(folder.Read(kHistoryFileName), utf16(text[1] + rows));
+    }
+}
+
+// A UTF-16 value is cut where the Windows program's 260-byte buffer cuts it:
+// 259 bytes of its code page, two for a Chinese character.
+TEST(IniRead, Utf16ValuesAreCutAsInTheCodePage)
+{
+    const std::string value = std::string(257, 'A') + "读卡";
+    const std::string file = "\xFF\xFE" + Utf8ToUtf16("[s]\r\nk=" + value + "\r\n", false);
+    std::string read;
+    EXPECT_EQ(ReadIniValue(IniDocument::Parse(file), "s", "k", read), 257 + 3);
+    EXPECT_EQ(read, std::string(257, 'A') + "读");
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16("a读😀", true), true), "a读😀");
+    // half a pair, then half a unit
+    EXPECT_EQ(Utf16ToUtf8(std::string("\x00\xD8\x41", 3), false), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }

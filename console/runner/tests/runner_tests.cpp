@@ -250,6 +250,33 @@ TEST_F(RunnerTest, AThousandPassesAgainstAPromptReaderAreCountedInTheSummary)
     EXPECT_THAT(mixed.err, HasSubstr("(10 timed)"));
 }
 
+// The reader goes away in the middle of a timed run: the port looks for it
+// only a few times a second and the loop waits between the looks, so the log
+// gets a few failed transactions a second, not hundreds; stderr says why.
+TEST_F(RunnerTest, AReaderThatHasGoneIsLookedForAFewTimesASecond)
+{
+    ASSERT_TRUE(reader.Started());
+    ChildProcess run(Command(
+        {"--com", "200", "--char-timeout", "1", "--send", "A1", "--send", "A1@20", "--for", "3"}));
+    ASSERT_TRUE(run.ReadUntil(
+        [](const std::string& out) { return out.find("SUCCESS│use") != std::string::npos; }, 10s));
+    const auto killed = std::chrono::steady_clock::now();
+    reader.Kill();
+    EXPECT_EQ(run.Finish(20s), 1) << run.err;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+    const auto lines = Lines(run.out);
+    const auto firstFailure = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find("WRIT ERR") != std::string::npos || l.find("NO DATA") != std::string::npos;
+    });
+    ASSERT_NE(firstFailure, lines.end());
+    const auto failed = std::count(firstFailure, lines.end(), kSep);
+    // two rows every 300 ms at most: about 7 a second
+    EXPECT_LE(failed, static_cast<long>(10 * seconds) + 4) << failed << " in " << seconds << " s";
+    EXPECT_THAT(run.err, HasSubstr("COM200: the device has gone; it is looked for again every "
+                                   "300 ms\n"));
+}
+
 TEST_F(RunnerTest, TimestampsPrefixEveryLine)
 {
     ASSERT_TRUE(reader.Started());

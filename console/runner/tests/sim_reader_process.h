@@ -25,6 +25,13 @@ public:
         m_reader.Finish(std::chrono::seconds(5));
     }
 
+    // Ends at once, as a reader that is pulled out (its link stays).
+    void Kill()
+    {
+        m_reader.Signal(SIGKILL);
+        m_reader.Finish(std::chrono::seconds(5));
+    }
+
     bool Started() const { return m_reader.out.rfind("Simulated reader on COM200", 0) == 0; }
     // The requests it has logged, waiting up to 2 s for `expected` of them.
     std::size_t Requests(std::size_t expected)

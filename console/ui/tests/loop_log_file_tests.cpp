@@ -71,6 +71,7 @@ struct PromptWindow {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         return done();
     }
+    QString LogText() const { return View(*dialog).Item<QPlainTextEdit>(1000)->toPlainText(); }
     std::vector<std::string> FileLines() const
     {
         std::ifstream file(logPath);
@@ -213,6 +214,58 @@ private slots:
         window.dialog->OnCommand(1014);
         QVERIFY(WaitForWorker(*window.dialog));
         QCOMPARE(window.messages.size(), 1);
+    }
+
+    // The reader is pulled out under a running loop and comes back: the file
+    // says when it went and when it came back, and holds the run of failures
+    // in between as its first transaction and one "repeated" line, while the
+    // window's log keeps every line. Without the reader, the loop sends a few
+    // requests a second, not hundreds.
+    void aReaderPulledOutAndBackIsToldOnceAndItsFailuresFolded()
+    {
+        PromptWindow window;
+        window.SetRows({{"01", "200"}});
+        window.logPath = window.folder.Path("replug.log");
+        window.dialog->OnCommand(MainDialog::kLogFileCommand);
+        window.dialog->OnCommand(1014);
+        QVERIFY(window.ServeUntil([&] { return window.reader.Requests() >= 50; }));
+        window.reader.Unplug();
+        QElapsedTimer away;
+        away.start();
+        window.ServeUntil([] { return false; }, 1500);
+        const auto writeErrors = [&] { return window.LogText().count(QStringLiteral("WRIT ERR")); };
+        const long failedWhileAway = writeErrors();
+        QVERIFY2(failedWhileAway >= 2, qPrintable(QString::number(failedWhileAway)));
+        QVERIFY2(failedWhileAway <= away.elapsed() / 250 + 3,
+                 qPrintable(QString::number(failedWhileAway)));
+
+        PromptReader back;
+        fs::remove(fs::path(window.links) / "COM200");
+        fs::create_symlink(back.SlavePath(), fs::path(window.links) / "COM200");
+        QVERIFY(window.ServeUntil([&] { return back.Requests() >= 20; }, 10000));
+        window.dialog->OnCommand(1014);
+        QVERIFY(WaitForWorker(*window.dialog));
+        window.dialog->OnCommand(MainDialog::kLogFileCommand);
+
+        std::vector<std::string> told, failed, repeated;
+        for (const std::string& line : window.FileLines()) {
+            if (line.find("COM200: ") != std::string::npos) told.push_back(line.substr(24));
+            if (line.find("│WRIT ERR│") != std::string::npos ||
+                line.find("│ NO DATA│") != std::string::npos)
+                failed.push_back(line);
+            if (line.find("… repeated") != std::string::npos) repeated.push_back(line);
+        }
+        QCOMPARE(told.size(), 2u);
+        QVERIFY2(told[0].starts_with("COM200: the device has gone"), told[0].c_str());
+        QCOMPARE(told[1], std::string("COM200: the device is back"));
+        // the reply under way when it went, the first write error, and its run
+        std::string shown;
+        for (const std::string& line : failed)
+            shown += "\n" + line;
+        QVERIFY2(failed.size() <= 2, shown.c_str());
+        QCOMPARE(repeated.size(), 1u);
+        QVERIFY2(writeErrors() > static_cast<long>(failed.size()), repeated[0].c_str());
+        QVERIFY(window.messages.isEmpty());
     }
 
     // Rows that succeed and rows that get no reply: the

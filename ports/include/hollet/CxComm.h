@@ -3,23 +3,30 @@
 //
 // When the device goes away under an open port (a USB adapter pulled out: the
 // line hangs up, or reads and writes fail with an I/O error), the port stays
-// open with its settings and, before each later transfer, opens the same
-// device path again; once that succeeds it gets back its line settings and
-// time-outs and the transfer goes ahead. Until then every transfer fails at
-// once.
+// open with its settings and, at the next transfer and then at most every
+// kReopenInterval, opens the same device path again; once that succeeds it
+// gets back its line settings and time-outs and the transfer goes ahead. Every
+// transfer in between fails at once. Where the system can tell devices apart
+// (a USB adapter's vendor, product and serial number), only the device that
+// was opened is taken back: another one that now has the name is left alone,
+// and GetDevicePresence says so.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 #include "hollet/CxBasePort.h"
+#include "hollet/device_presence.h"
 #include "hollet/port_types.h"
 #include "hollet/reply_timing.h"
 
 class SerialLine;
 
-class CxComm : public CxBasePort, public CxReplyTiming {
+class CxComm : public CxBasePort, public CxReplyTiming, public CxDevicePresence {
 public:
     CxComm();
     ~CxComm() override;
@@ -47,6 +54,10 @@ public:
 
     // The times of the last Read from the end of the last Write.
     ReplyTimes GetLastReplyTimes() const override { return m_replyClock.Times(); }
+    DevicePresence GetDevicePresence() const override;
+
+    // How often a device that has gone is looked for.
+    static constexpr std::chrono::milliseconds kReopenInterval{300};
 
     static constexpr unsigned long kMaxPort = 1024;
     static constexpr unsigned long kQueueSize = 4096;
@@ -69,9 +80,15 @@ protected:
 private:
     // False while the device has gone and could not be opened again.
     bool DeviceThere();
+    // After a transfer: the device went away during it.
+    void NoteDeviceGone();
+    void SetPresence(DevicePresence::State state, std::string otherDevice = {},
+                     std::string ownDevice = {});
 
     // The platform's serial device behind m_hFile; lives as long as the object.
     std::unique_ptr<SerialLine> m_line;
     std::atomic<bool> m_closing{false};  // a Close is under way
     ReplyClock m_replyClock;
+    mutable std::mutex m_presenceLock;  // never held while the device is used
+    DevicePresence m_presence;
 };

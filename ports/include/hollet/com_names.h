@@ -21,6 +21,8 @@ struct ComPortRoots {
     std::string devFolder = "/dev";
     std::string sysTtyFolder = "/sys/class/tty";
     std::string linkFolder;  // empty: ComPorts beside the program
+    // Where a device number leads to the hardware (which adapter a tty is).
+    std::string sysDevCharFolder = "/sys/dev/char";
 };
 
 struct ComPortEntry {

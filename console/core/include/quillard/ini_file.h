@@ -7,7 +7,8 @@
 // the end, with no blank line before it) and keeps every other line as it was,
 // byte for byte, its line end included.
 //
-// Text is UTF-8 inside. A file keeps the one encoding it has (DetectFileEncoding):
+// Text is UTF-8 inside. A file keeps the one encoding it has (DetectFileEncoding,
+// UTF-16 with its byte-order mark included):
 // values are read from it and written to it in that encoding, and the file is
 // never converted. New files are GBK with CR LF line ends, as the Windows
 // program writes them. A character that a GBK file cannot hold is written as '?'

@@ -3,8 +3,10 @@
 // are written in the order they are handed over, each after its local date
 // and time; a line marked as the end of a transaction (the separator) is
 // written and flushed to the disk with everything before it, so that a crash
-// or a power loss loses at most the transaction under way. The first write
-// error ends the writing for good and is reported once.
+// or a power loss loses at most the transaction under way. A run of
+// transactions that failed alike is written as its first one and a line
+// "… repeated N times" (RepeatFolder). The first write error ends the
+// writing for good and is reported once.
 #pragma once
 
 #include <atomic>
@@ -18,6 +20,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "quillard/repeat_fold.h"
 
 struct LogFileError {
     enum class Kind {
@@ -51,8 +56,10 @@ public:
     // millisecond; `endsTransaction` flushes it with all before it.
     void AppendLine(WallClock::time_point stamp, std::string line, bool endsTransaction);
     // Lines ("\n" after each) written as they are, then flushed: a header or
-    // a summary.
+    // a summary. A run of repeated failures before it ends there.
     void AppendBlock(std::string text);
+    // The language of the "repeated" lines.
+    void SetEnglish(bool english) { m_folder.SetEnglish(english); }
 
     bool Failed() const { return m_failed.load(); }
     LogFileError Error() const;
@@ -68,6 +75,7 @@ private:
 
     LogFileWriter(std::string path, std::FILE* file, std::function<void()> onFailure);
     void Queue(Entry entry);
+    void QueueLines(std::vector<RepeatFolder::Line> lines);
     void Run();
     // False with m_error set at the first failure.
     bool WriteBatch(const std::deque<Entry>& batch);
@@ -75,6 +83,7 @@ private:
 
     const std::string m_path;
     std::FILE* m_file;
+    RepeatFolder m_folder;  // the callers' side: used before lines are queued
     std::function<void()> m_onFailure;
 
     mutable std::mutex m_mutex;

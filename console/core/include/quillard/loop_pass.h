@@ -33,5 +33,13 @@ LoopPassEnd RunLoopPass(TransactionEngine& engine, std::span<const LoopRow> rows
 
 // Pass after pass while `anotherPass` says so, each after kLoopPassPause; a
 // pass that was stopped ends the loop, one that found no open port does not.
+// While the port's device has gone, a pass waits until the port next looks
+// for it (every transfer before then would fail at once), as long as
+// `keepWaiting` says so; it is asked every few milliseconds.
 void RunLoopPasses(TransactionEngine& engine, std::span<const LoopRow> rows,
-                   const std::function<bool()>& anotherPass, const AfterTransaction& after = {});
+                   const std::function<bool()>& anotherPass, const AfterTransaction& after = {},
+                   const std::function<bool()>& keepWaiting = {});
+
+// The wait of a pass for a port whose device has gone: until the port looks
+// for it again, the port is closed, or `keepWaiting` says no.
+void WaitWhileDeviceAway(CxBasePort* port, const std::function<bool()>& keepWaiting);
