@@ -163,9 +163,11 @@ void MainDialog::EndDialog(int result)
 
 // The session's end saves at once what the close saves, without a message box:
 // no one may be there to answer it, and the saving would wait for it. As the
-// close does, the loop is stopped and its port closed first; the worker is
-// waited for when the window goes, since it may itself be waiting for a box
-// that the toolkit has yet to end.
+// close does, the loop is stopped and its port closed first. Then the worker
+// is waited for and the log file closed with the loop's summary, since the
+// program may be ended as soon as this returns (Windows does so); only a
+// worker waiting for its own message box, open under this call, is left to
+// the window's end: that box ends once this has returned.
 void MainDialog::OnEndSession(bool ending)
 {
     if (m_bDestroyed) return;
@@ -178,6 +180,8 @@ void MainDialog::OnEndSession(bool ending)
     m_bDestroyed = true;
     StopLoopForClose();
     SaveForClose();
+    if (!m_bWorkerBoxOpen) JoinLoopWorker();
+    StopLogFile();
     m_window->EndDialog(kCancelCommand);
 }
 
@@ -205,7 +209,11 @@ void MainDialog::ShowMessage(const std::string& text)
     }
     // A worker winding down after a stop has nothing left to tell the user.
     if (!GetLooping()) return;
-    m_calls.RunOnWindowThread([&] { MessageBox(text); });
+    m_calls.RunOnWindowThread([&] {
+        m_bWorkerBoxOpen = true;
+        MessageBox(text);
+        m_bWorkerBoxOpen = false;
+    });
 }
 
 void MainDialog::OnWake()

@@ -194,13 +194,26 @@ public:
         return ok && !m_cancelled;
     }
 
+    // Returns once the bytes have gone out, as far as Windows can tell, so that
+    // the reply's clock starts at the end of the request. WriteFile on a
+    // handle without overlapping returns once the driver has taken the bytes,
+    // which it may still hold (at 9600 baud 64 bytes take 67 ms to go out).
+    // FlushFileBuffers returns once the driver has sent all it holds (under
+    // Wine it is tcdrain, as on Linux); only what a UART or a USB adapter keeps
+    // in its own FIFO is beyond it. Like the write, it has no time-out of its
+    // own. Waiting for EV_TXEMPTY instead would need an overlapped handle: on
+    // this one WaitCommEvent has no time-out and holds up every other call on
+    // the port. A driver that cannot drain fails the flush, and the clock then
+    // starts where the write ended.
     bool Write(const void* data, unsigned long length, unsigned long* written) override
     {
         DWORD done = 0;
         const BOOL ok = WriteFile(m_handle, data, length, &done, nullptr);
         *written = done;
         if (!ok) return FailedForGood();
-        return done == length;
+        if (done != length) return false;  // the write time-out ended it
+        FlushFileBuffers(m_handle);
+        return true;
     }
 
     void CancelWait() override

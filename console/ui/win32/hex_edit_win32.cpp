@@ -1,7 +1,10 @@
 #include "hex_edit_win32.h"
 
+#include <imm.h>
+
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "dialog_template_win32.h"
 #include "quillard/text_encoding.h"
@@ -37,6 +40,22 @@ wchar_t FilteredHexCharacter(wchar_t c)
     return 0;
 }
 
+// The control characters that reach the edit: Backspace, and Control+A, C, V,
+// X and Z (select all, copy, paste, cut, undo). Any other (Enter's CR,
+// Control+Enter's LF, Tab, Control+Backspace's DEL) never gets into the text.
+bool IsEditingKey(wchar_t c)
+{
+    switch (c) {
+        case L'\b':
+        case 0x01:
+        case 0x03:
+        case 0x16:
+        case 0x18:
+        case 0x1A: return true;
+        default: return false;
+    }
+}
+
 // A character message: the character to pass on, or 0 to drop it.
 wchar_t KeptCharacter(HexEditState& state, wchar_t c)
 {
@@ -45,8 +64,8 @@ wchar_t KeptCharacter(HexEditState& state, wchar_t c)
         return 0;
     }
     state.droppingLowHalf = false;
-    if (c == L'\b' || c < L' ') return c;  // Backspace and the Control shortcuts
-    if (IS_HIGH_SURROGATE(c)) {            // beyond 16 bits: no GBK form
+    if (c < L' ' || c == 0x7F) return IsEditingKey(c) ? c : 0;
+    if (IS_HIGH_SURROGATE(c)) {  // beyond 16 bits: no GBK form
         state.droppingLowHalf = true;
         return 0;
     }
@@ -55,8 +74,22 @@ wchar_t KeptCharacter(HexEditState& state, wchar_t c)
     return c;
 }
 
-// The clipboard's text, less the characters without a GBK form.
-std::wstring ClipboardTextKept(HWND owner)
+// The text before its first line break (CR or LF), as a Windows single-line
+// edit takes a paste (Wine's cuts only at an LF). No edit cuts a replacement
+// or an input method's result so: the hex edit does it for every way in.
+std::wstring_view FirstLine(std::wstring_view text)
+{
+    return text.substr(0, text.find_first_of(L"\r\n"));
+}
+
+// Pasted text as the edit takes it: its first line, less the characters
+// without a GBK form. A paste is not filtered otherwise.
+std::wstring PastedTextKept(std::wstring_view text)
+{
+    return Widen(KeepGbkCharacters(Narrow(FirstLine(text))));
+}
+
+std::wstring ClipboardText(HWND owner)
 {
     std::wstring text;
     if (!OpenClipboard(owner)) return text;
@@ -67,7 +100,34 @@ std::wstring ClipboardTextKept(HWND owner)
         }
     }
     CloseClipboard();
-    return Widen(KeepGbkCharacters(Narrow(text)));
+    return text;
+}
+
+// The input method's result string, composed text: its first line, each
+// character kept as a typed one is.
+std::wstring ComposedTextKept(HexEditState& state, HWND edit)
+{
+    std::wstring result;
+    if (HIMC context = ImmGetContext(edit)) {
+        const LONG bytes = ImmGetCompositionStringW(context, GCS_RESULTSTR, nullptr, 0);
+        if (bytes > 0) {
+            result.resize(static_cast<std::size_t>(bytes) / sizeof(wchar_t));
+            ImmGetCompositionStringW(context, GCS_RESULTSTR, result.data(),
+                                     static_cast<DWORD>(bytes));
+        }
+        ImmReleaseContext(edit, context);
+    }
+    std::wstring kept;
+    state.droppingLowHalf = false;
+    for (const wchar_t c : FirstLine(result))
+        if (const wchar_t k = KeptCharacter(state, c); k >= L' ') kept += k;
+    state.droppingLowHalf = false;
+    return kept;
+}
+
+void ReplaceSelection(WNDPROC original, HWND edit, const std::wstring& text)
+{
+    CallWindowProcW(original, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 LRESULT CALLBACK HexEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
@@ -91,13 +151,28 @@ LRESULT CALLBACK HexEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             wParam = kept;
             break;
         }
-        case WM_PASTE: {
-            // a paste is not filtered, but what has no GBK form stays out;
+        case WM_PASTE:  // Control+V and the context menu's Paste alike
             // the edit's limit cuts it as it cuts any replacement
-            const std::wstring kept = ClipboardTextKept(edit);
-            CallWindowProcW(original, edit, EM_REPLACESEL, TRUE,
-                            reinterpret_cast<LPARAM>(kept.c_str()));
+            ReplaceSelection(original, edit, PastedTextKept(ClipboardText(edit)));
             return 0;
+        case EM_REPLACESEL: {
+            const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+            const std::wstring kept = text ? PastedTextKept(text) : std::wstring();
+            return CallWindowProcW(original, edit, message, wParam,
+                                   reinterpret_cast<LPARAM>(kept.c_str()));
+        }
+        case WM_IME_COMPOSITION: {
+            // The result is put in here, as one replacement; left to the edit,
+            // it would come as one WM_IME_CHAR a character, lines and all.
+            constexpr LPARAM kResult =
+                GCS_RESULTSTR | GCS_RESULTCLAUSE | GCS_RESULTREADSTR | GCS_RESULTREADCLAUSE;
+            if (!(lParam & GCS_RESULTSTR)) break;
+            // as with typing, nothing kept leaves the selection alone
+            if (const std::wstring kept = ComposedTextKept(*state, edit); !kept.empty())
+                ReplaceSelection(original, edit, kept);
+            lParam &= ~kResult;
+            if (!lParam) return 0;
+            break;
         }
         case WM_NCDESTROY: {
             RemovePropW(edit, kStateProperty);

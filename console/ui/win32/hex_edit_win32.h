@@ -1,8 +1,11 @@
 // The hex edits of the send rows on a Windows edit control: typed characters
 // are kept to hexadecimal digits and blanks (upper-cased) while the filter is
 // on and Control is up; whatever the filter, no character without a GBK form
-// gets in, typed, composed or pasted. The control's own limit (EM_LIMITTEXT)
-// caps what the user types and pastes.
+// gets in, typed, composed or pasted. A row is one line: of text that comes in
+// at once (a paste, the context menu's Paste, an input method's result, an
+// EM_REPLACESEL) only what comes before its first line break is taken, and no
+// control character is ever typed into it. The control's own limit
+// (EM_LIMITTEXT) caps what the user types and pastes.
 #pragma once
 
 #include <windows.h>

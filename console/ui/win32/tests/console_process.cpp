@@ -135,6 +135,12 @@ int ConsoleProcess::WaitForExit(std::chrono::milliseconds limit)
     return static_cast<int>(code);
 }
 
+void ConsoleProcess::Terminate()
+{
+    TerminateProcess(m_process.hProcess, 1);
+    WaitForSingleObject(m_process.hProcess, 10000);
+}
+
 std::wstring ConsoleProcess::Text(int id) const
 {
     HWND control = Control(id);

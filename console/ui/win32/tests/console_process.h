@@ -27,6 +27,8 @@ public:
     bool Start();
     // Waits for the program to end; its exit code, or -1.
     int WaitForExit(std::chrono::milliseconds limit);
+    // Ends the program at once, as Windows does at the session's end.
+    void Terminate();
 
     HWND Window() const { return m_window; }
     HWND Control(int id) const { return GetDlgItem(m_window, id); }

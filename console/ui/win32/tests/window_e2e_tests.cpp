@@ -1,11 +1,17 @@
 // The console's own window under test, from another process, as a user drives
 // it: texts at start-up, a COM port with a reader behind it, Sends, the Enter
 // rule, a message, a loop, a port closed under a loop, Escape with what it
-// writes, and a 32-bit plug-in that records what it is given. The reader is
-// the simulated one that the test runner maps as COM<QUILLARD_TEST_COM>.
+// writes, a 32-bit plug-in that records what it is given, text with line
+// breaks pasted or put into the rows, and the session's end under a loop that
+// logs to a file. The reader is the simulated one that the test runner maps
+// as COM<QUILLARD_TEST_COM>.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -93,6 +99,63 @@ bool EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Text put on the clipboard, as another program copies it. The clipboard's
+// owner is a window of this test's that stays.
+bool PutOnClipboard(const std::wstring& text)
+{
+    static const HWND owner =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (data) {
+        std::memcpy(GlobalLock(data), text.c_str(), bytes);
+        GlobalUnlock(data);
+        if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data), data = nullptr;
+    }
+    CloseClipboard();
+    return data != nullptr;
+}
+
+// The edit's context menu, opened as from the keyboard, and its Paste chosen
+// by its mnemonic.
+bool PasteFromContextMenu(const ConsoleProcess& console, int id)
+{
+    HWND edit = console.Control(id);
+    PostMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(0xFFFF, 0xFFFF));
+    HWND menu = console.WaitForWindow(L"#32768", L"", 10s);
+    if (!menu) return false;
+    PostMessageW(menu, WM_CHAR, L'p', 1);
+    return console.WaitFor([menu] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+}
+
+// The log file's picker (the system menu's entry) given `path` as a user types
+// it there, and its Save pressed.
+bool PickLogFile(const ConsoleProcess& console, const std::wstring& path)
+{
+    PostMessageW(console.Window(), WM_SYSCOMMAND, 32800, 0);
+    HWND picker = console.WaitForWindow(L"#32770", L"Log to File", 20s);
+    if (!picker) return false;
+    HWND name = GetDlgItem(picker, 1148);        // the file name box
+    if (!name) name = GetDlgItem(picker, 1152);  // in the older picker
+    if (!name) return false;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+    return console.WaitFor([picker] { return !IsWindow(picker); }, 20s);
+}
+
+// The lines of a file as the Windows program writes it (CRLF).
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
 }
 
 // A picture of the window, once it has been painted, when QUILLARD_SCREENSHOTS
@@ -284,7 +347,6 @@ TEST(ConsoleWindow, TheSessionsEndSavesWhatWasTyped)
 }
 
 // An unattended loop: the loop statistics in their own window, beside it.
-// (The log file's picker is a dialog of Wine's own; the file is tested on Linux.)
 TEST(ConsoleWindow, ALoopAndItsStatistics)
 {
     ConsoleProcess console(L"e2e-loop", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
@@ -314,4 +376,140 @@ TEST(ConsoleWindow, ALoopAndItsStatistics)
     EXPECT_NE(std::wstring(shown).find(std::to_wstring(sent)), std::wstring::npos) << ToGbk(shown);
     console.Key(1026, VK_ESCAPE);
     EXPECT_EQ(console.WaitForExit(20s), 0);
+}
+
+// Each way text gets into a row, in hex mode (the typing filtered) and in text
+// mode: one line only, with no line break, in the edit and in the history
+// written at the close.
+TEST(ConsoleWindow, ARowTakesOneLineWhateverWayTheTextComesIn)
+{
+    const std::wstring copied = L"A0 B0\r\n[notes]\r\n";  // a copied line and the next
+    struct Way {
+        const char* name;
+        std::function<bool(const ConsoleProcess&, HWND edit)> enter;
+        const wchar_t* kept;
+    };
+    const Way ways[] = {
+        {"WM_PASTE",
+         [&](const ConsoleProcess&, HWND edit) {
+             return PutOnClipboard(copied) && SendMessageW(edit, WM_PASTE, 0, 0) == 0;
+         },
+         L"A0 B0"},
+        {"Control+V, Control held",
+         [&](const ConsoleProcess&, HWND edit) {
+             if (!PutOnClipboard(copied)) return false;
+             PostMessageW(edit, WM_KEYDOWN, VK_CONTROL, 1);
+             PostMessageW(edit, WM_CHAR, 0x16, 1);
+             PostMessageW(edit, WM_CHAR, L'\n', 1);  // Control+Enter
+             PostMessageW(edit, WM_KEYUP, VK_CONTROL, 0xC0000001);
+             return true;
+         },
+         L"A0 B0"},
+        {"the context menu's Paste, a lone CR",
+         [&](const ConsoleProcess& console, HWND edit) {
+             return PutOnClipboard(L"C1\rD2") && PasteFromContextMenu(console, GetDlgCtrlID(edit));
+         },
+         L"C1"},
+        {"EM_REPLACESEL",
+         [&](const ConsoleProcess&, HWND edit) {
+             SendMessageW(edit, EM_REPLACESEL, TRUE,
+                          reinterpret_cast<LPARAM>(L"E3\r\n[notes]\r\n"));
+             return true;
+         },
+         L"E3"},
+        {"typed Enter, Control+Enter and Tab",
+         [&](const ConsoleProcess&, HWND edit) {
+             for (const wchar_t typed : std::wstring(L"4\r5\n6\t7"))
+                 PostMessageW(edit, WM_CHAR, typed, 1);
+             return true;
+         },
+         L"4567"},
+    };
+    for (const char* hexMode : {"TRUE", "FALSE"}) {
+        SCOPED_TRACE(std::string("bHexMode=") + hexMode);
+        ConsoleProcess console(std::wstring(L"e2e-rows-") + (hexMode[0] == 'T' ? L"hex" : L"text"),
+                               SettingsFile("EN", "Direct", "Corvane.dll", hexMode),
+                               {L"Corvane.dll"});
+        ASSERT_TRUE(console.Start());
+        std::string history = "[szProtocolName0]\r\n";
+        for (int row = 0; row < static_cast<int>(std::size(ways)); ++row) {
+            const Way& way = ways[row];
+            SCOPED_TRACE(way.name);
+            const int id = 1026 + row;
+            ASSERT_TRUE(way.enter(console, console.Control(id)));
+            EXPECT_TRUE(console.WaitFor([&] { return console.Text(id) == way.kept; }, 5s))
+                << ToGbk(console.Text(id));
+            history += "CMD" + std::to_string(row) + "=" + ToGbk(way.kept) + "\r\n";
+        }
+        console.Key(1026, VK_ESCAPE);
+        EXPECT_EQ(console.WaitForExit(20s), 0);
+        const std::string written = console.ReadFile(L"History.ini");
+        EXPECT_TRUE(StartsWith(written, history + "CMD5=\r\n")) << written;
+        EXPECT_EQ(written.find("[notes]"), std::string::npos) << written;
+        EXPECT_EQ(written.find("\n\n"), std::string::npos) << written;
+    }
+}
+
+// Log-off under a loop that writes the log to a file: WM_ENDSESSION returns
+// only once the loop's worker has ended and the file is whole, every
+// transaction in it and the loop's summary last. Windows may end the program
+// as soon as it has returned; the test does so at once.
+TEST(ConsoleWindow, TheSessionsEndLeavesTheLogFileWholeBeforeItReturns)
+{
+    ConsoleProcess console(L"e2e-session-log", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
+                           {L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+    console.SetText(1058, ComText());
+    console.Click(1015);
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
+    ASSERT_TRUE(PickLogFile(console, console.Folder() + L"\\traffic.log"));
+    ASSERT_TRUE(console.WaitFor([&] { return !console.ReadFile(L"traffic.log").empty(); }));
+    console.SetText(1026, L"A6");
+    console.SetCheck(1046, true);
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return CountOf(console, Separator()) >= 10; }, 30s));
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(console.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_BLOCK, 10000, &answer));
+    ASSERT_TRUE(SendMessageTimeoutW(console.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                    SMTO_BLOCK, 30000, &answer));
+    console.Terminate();
+
+    const std::string file = console.ReadFile(L"traffic.log");
+    const std::vector<std::string> lines = Lines(file);
+    // Each transaction from its OUT line to its separator, whatever its outcome
+    // (the port is closed under the last one); the summary after the last.
+    constexpr std::size_t kStamp = 24;  // "2024-05-01 13:45:06.123 "
+    long transactions = 0;
+    bool open = false;
+    std::size_t summary = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line == "Loop statistics (stopped)") {
+            summary = i;
+            break;
+        }
+        if (line.size() < kStamp) continue;
+        const std::string logged = line.substr(kStamp);
+        if (StartsWith(logged, " OUT")) {
+            EXPECT_FALSE(open) << "line " << i << ": a transaction without its end";
+            EXPECT_EQ(logged, OutLine("A6")) << "line " << i;
+            open = true;
+        } else if (logged == Separator()) {
+            EXPECT_TRUE(open) << "line " << i;
+            open = false;
+            ++transactions;
+        }
+    }
+    ASSERT_LT(summary, lines.size()) << "no loop summary in the file:\n" << file;
+    EXPECT_FALSE(open);
+    EXPECT_GE(transactions, 10);
+    const std::string counts = "Passes: " + std::to_string(transactions) +
+                               "    Transactions: " + std::to_string(transactions);
+    EXPECT_NE(std::find(lines.begin() + summary, lines.end(), counts), lines.end()) << file;
+    for (std::size_t i = summary; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i].find(" OUT\xA9\xA6"), std::string::npos) << "after the summary: " << i;
+    EXPECT_TRUE(EndsWith(file, "\r\n"));
+    EXPECT_NE(console.ReadFile(L"History.ini").find("CMD0=A6\r\n"), std::string::npos);
 }
