@@ -17,6 +17,7 @@
 
 #include "hollet/CxComm.h"
 #include "pty_peer.h"
+#include "slow_drain_linux.h"
 
 namespace {
 
@@ -501,6 +502,32 @@ TEST_F(CxCommTest, TheLastReplyKeepsItsFirstAndLastByteTimes)
     EXPECT_TRUE(ReadReply(20, 10).empty());
     EXPECT_FALSE(comm.GetLastReplyTimes().firstByte);
     EXPECT_FALSE(comm.GetLastReplyTimes().lastByte);
+}
+
+// On a real line a frame takes time to leave: the reply's times count from
+// when it has left, so they are the reader's and not the baud rate's.
+TEST_F(CxCommTest, AReplysTimesCountFromWhenTheRequestHasLeft)
+{
+    OpenPort();
+    SlowDrain slowLine(250ms);
+    std::thread reader([&] {
+        peer.Receive(3);
+        // The reader answers 60 ms after the frame's last byte reached it.
+        if (!slowLine.WaitForADrain(3s)) return;
+        std::this_thread::sleep_for(60ms);
+        peer.Send({0x90, 0x00});
+    });
+    unsigned char request[] = {0x00, 0xA4, 0x04};
+    const auto writeStart = Clock::now();
+    ASSERT_EQ(comm.Write(request, sizeof request), 3u);
+    EXPECT_GE(Clock::now() - writeStart, 240ms) << "the write ended before its bytes had left";
+    EXPECT_THAT(ReadReply(2000, 200), ::testing::ElementsAre(0x90, 0x00));
+    reader.join();
+    EXPECT_EQ(slowLine.Drains(), 1);
+    const ReplyTimes times = comm.GetLastReplyTimes();
+    ASSERT_TRUE(times.firstByte);
+    EXPECT_GE(*times.firstByte, 50ms);
+    EXPECT_LT(*times.firstByte, 240ms) << "the time the frame took to leave was counted";
 }
 
 TEST_F(CxCommTest, CloseEndsAPendingWaitPromptly)

@@ -148,6 +148,23 @@ bool PickLogFile(const ConsoleProcess& console, const std::wstring& path)
     return console.WaitFor([picker] { return !IsWindow(picker); }, 20s);
 }
 
+// The reader's COM port opened from the English window.
+bool OpenTheComPort(ConsoleProcess& console)
+{
+    console.SetText(1058, ComText());
+    console.Click(1015);
+    return console.WaitFor([&] { return console.Text(1015) == L"Close"; });
+}
+
+// The first row's `hex` sent in a loop until ten transactions are in the log.
+bool LoopUntilTenTransactions(ConsoleProcess& console, const wchar_t* hex)
+{
+    console.SetText(1026, hex);
+    console.SetCheck(1046, true);
+    console.Click(1014);
+    return console.WaitFor([&] { return CountOf(console, Separator()) >= 10; }, 30s);
+}
+
 // The lines of a file as the Windows program writes it (CRLF).
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -300,9 +317,7 @@ TEST(ConsoleWindow, APluginOfTheUsersGetsTheCommandTextInGbk)
     EXPECT_EQ(console.Text(1014), L"Loop Trans");
     EXPECT_TRUE(console.IsChecked(1098));
 
-    console.SetText(1058, ComText());
-    console.Click(1015);
-    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
+    ASSERT_TRUE(OpenTheComPort(console));
     console.SetText(1026, Wide("读卡"));
     console.Click(1003);
     ASSERT_TRUE(console.WaitFor([&] { return LogLines(console).size() >= 3; }));
@@ -352,13 +367,8 @@ TEST(ConsoleWindow, ALoopAndItsStatistics)
     ConsoleProcess console(L"e2e-loop", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
                            {L"Corvane.dll"});
     ASSERT_TRUE(console.Start());
-    console.SetText(1058, ComText());
-    console.Click(1015);
-    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
-    console.SetText(1026, L"A6");
-    console.SetCheck(1046, true);
-    console.Click(1014);
-    ASSERT_TRUE(console.WaitFor([&] { return CountOf(console, Separator()) >= 10; }, 30s));
+    ASSERT_TRUE(OpenTheComPort(console));
+    ASSERT_TRUE(LoopUntilTenTransactions(console, L"A6"));
     console.Click(1014);
     ASSERT_TRUE(console.WaitFor([&] { return console.IsEnabled(1003); }));
     const std::size_t sent = CountOf(console, OutLine("A6"));
@@ -459,15 +469,10 @@ TEST(ConsoleWindow, TheSessionsEndLeavesTheLogFileWholeBeforeItReturns)
     ConsoleProcess console(L"e2e-session-log", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
                            {L"Corvane.dll"});
     ASSERT_TRUE(console.Start());
-    console.SetText(1058, ComText());
-    console.Click(1015);
-    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1015) == L"Close"; }));
+    ASSERT_TRUE(OpenTheComPort(console));
     ASSERT_TRUE(PickLogFile(console, console.Folder() + L"\\traffic.log"));
     ASSERT_TRUE(console.WaitFor([&] { return !console.ReadFile(L"traffic.log").empty(); }));
-    console.SetText(1026, L"A6");
-    console.SetCheck(1046, true);
-    console.Click(1014);
-    ASSERT_TRUE(console.WaitFor([&] { return CountOf(console, Separator()) >= 10; }, 30s));
+    ASSERT_TRUE(LoopUntilTenTransactions(console, L"A6"));
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutW(console.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
