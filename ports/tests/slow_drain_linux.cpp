@@ -20,9 +20,15 @@ extern "C" int tcdrain(int fd)
     return result;
 }
 
-SlowDrain::SlowDrain(std::chrono::milliseconds takes) : m_takes(takes) { g_armed = this; }
+SlowDrain::SlowDrain(std::chrono::milliseconds takes) : m_takes(takes)
+{
+    g_armed = this;
+}
 
-SlowDrain::~SlowDrain() { g_armed = nullptr; }
+SlowDrain::~SlowDrain()
+{
+    g_armed = nullptr;
+}
 
 void SlowDrain::Drain()
 {
