@@ -13,10 +13,10 @@ fi
 if [[ -n $sanitize ]]; then
     build_dir=$top/build-$sanitize
     "$top/tools/build.sh" "$build_dir" -DQUILLARD_SANITIZE="$sanitize" -DQUILLARD_BENCH=OFF \
-        -DCMAKE_BUILD_TYPE=Debug
+        -DCMAKE_BUILD_TYPE=Debug -DQUILLARD_WERROR=ON
 else
     build_dir=$top/build
-    "$top/tools/build.sh" "$build_dir"
+    "$top/tools/build.sh" "$build_dir" -DQUILLARD_WERROR=ON
 fi
 # Qt is not built with ThreadSanitizer: what happens inside it is not checked.
 # A test starts the simulated reader (fork, then exec at once) from a process

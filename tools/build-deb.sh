@@ -14,7 +14,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxx_flags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 c_flags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)"
 ld_flags=$(dpkg-buildflags --get LDFLAGS)
-"$top/tools/build.sh" "$build_dir" -DCMAKE_BUILD_TYPE=None -DQUILLARD_TESTS=OFF \
+"$top/tools/build.sh" "$build_dir" -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr -DQUILLARD_TESTS=OFF \
     -DQUILLARD_BENCH=OFF -DCMAKE_CXX_FLAGS="$cxx_flags" -DCMAKE_C_FLAGS="$c_flags" \
     -DCMAKE_EXE_LINKER_FLAGS="$ld_flags" -DCMAKE_SHARED_LINKER_FLAGS="$ld_flags" \
     -DCMAKE_MODULE_LINKER_FLAGS="$ld_flags"

@@ -35,7 +35,8 @@ cmake -S "$top" -B "$native_dir" -G Ninja -DQUILLARD_TESTS=OFF -DQUILLARD_BENCH=
 cmake --build "$native_dir" -j "$jobs" --target quillard-sim-reader >/dev/null
 
 "$top/tools/build.sh" "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$top/tools/cmake/mingw-w64-$arch.cmake" \
-    -DQUILLARD_TESTS=ON -DQUILLARD_BENCH=OFF -DQUILLARD_SIM_READER="$native_dir/quillard-sim-reader"
+    -DQUILLARD_TESTS=ON -DQUILLARD_BENCH=OFF -DQUILLARD_SIM_READER="$native_dir/quillard-sim-reader" \
+    -DQUILLARD_WERROR=ON
 
 exports=$("$triple-objdump" -p "$build_dir/Protocols/Corvane.dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 { print $NF }' | sort | tr '\n' ' ')

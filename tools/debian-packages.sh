@@ -13,7 +13,7 @@
 #                                     tests in a virtual machine (tools/vm-tests.sh)
 #   tools/debian-packages.sh package  also dpkg-dev (dpkg-shlibdeps) and file, which CPack
 #                                     runs for the Debian package (tools/build-deb.sh)
-#   tools/debian-packages.sh package-check  also lintian and xdotool, for checking the
+#   tools/debian-packages.sh package-check  also lintian, xdotool and appstream, for checking the
 #                                     package as CI does (tools/check-deb.sh)
 set -euo pipefail
 
@@ -42,7 +42,7 @@ for group in "$@"; do
         wine-x86_64) PACKAGES+=(wine64) ;;
         vm) PACKAGES+=(qemu-system-x86 busybox-static cpio xz-utils) ;;
         package) PACKAGES+=(dpkg-dev file) ;;
-        package-check) PACKAGES+=(dpkg-dev file lintian xdotool) ;;
+        package-check) PACKAGES+=(dpkg-dev file lintian xdotool appstream) ;;
         *) echo "unknown package group: $group" >&2; exit 2 ;;
     esac
 done

@@ -10,7 +10,7 @@ shift || true
 "$top/tools/debian-packages.sh" fuzz
 build_dir=$top/build-fuzz
 CC=clang-14 CXX=clang++-14 "$top/tools/build.sh" "$build_dir" -DQUILLARD_FUZZ=ON \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLARD_WERROR=ON
 targets=("$@")
 if ((${#targets[@]} == 0)); then
     targets=(ini_fuzz line_setting_fuzz corvane_fuzz row_parser_fuzz number_fuzz)

@@ -21,7 +21,10 @@ AppFileFolders CurrentAppFileFolders()
 {
     AppFileFolders folders;
     folders.program = AppFolder();
-    folders.programWritable = CanWriteFolder(folders.program);
+    std::error_code error;
+    folders.programWritable =
+        CanWriteFolder(folders.program) &&
+        !fs::exists(FilePathIn(folders.program, kInstalledForAllUsersMark), error);
     if (!folders.programWritable) folders.user = UserAppFolder();
     return folders;
 }

@@ -1,4 +1,5 @@
 #include "quillard/file_replace.h"
+#include "quillard/concatenated.h"
 
 #include <atomic>
 #include <filesystem>
@@ -17,8 +18,9 @@ std::string TempPathBeside(const std::string& target)
     static const unsigned process = std::random_device()();
     static std::atomic<unsigned> serial{0};
     const std::filesystem::path path(target);
-    const std::string name = "." + path.filename().string() + "." + std::to_string(process) + "." +
-                             std::to_string(serial++) + ".tmp";
+    const std::string name =
+        Concatenated({".", path.filename().string(), ".", std::to_string(process), ".",
+                      std::to_string(serial++), ".tmp"});
     return (path.parent_path() / name).string();
 }
 

@@ -1,4 +1,5 @@
 #include "quillard/ini_file.h"
+#include "quillard/concatenated.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -233,8 +234,8 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
 
     const auto header = FindSection(section);
     if (!header) {
-        InsertLine(m_lines.size(), "[" + Encode(Trim(section)) + "]");
-        InsertLine(m_lines.size(), Encode(keyText) + "=" + newValue);
+        InsertLine(m_lines.size(), Concatenated({"[", Encode(Trim(section)), "]"}));
+        InsertLine(m_lines.size(), Concatenated({Encode(keyText), "=", newValue}));
         return;
     }
     if (const auto at = FindKey(*header, keyText)) {
@@ -244,7 +245,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
         // bytes that do not read as text, stay.
         if (Decode(Unquote(stored)) == value) return;
         // the key keeps its own spelling
-        line = MakeLine(std::string(SplitKeyLine(line.stored)->key) + "=" + newValue,
+        line = MakeLine(Concatenated({SplitKeyLine(line.stored)->key, "=", newValue}),
                         std::move(line.end));
         return;
     }
@@ -252,7 +253,7 @@ void IniDocument::Set(std::string_view section, std::string_view key, std::strin
     for (std::size_t i = *header + 1; i < m_lines.size() && !SectionName(m_lines[i].text); ++i) {
         if (!Trim(m_lines[i].text).empty()) lastContent = i;
     }
-    InsertLine(lastContent + 1, Encode(keyText) + "=" + newValue);
+    InsertLine(lastContent + 1, Concatenated({Encode(keyText), "=", newValue}));
 }
 
 std::string IniDocument::Serialize() const

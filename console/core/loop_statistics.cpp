@@ -237,22 +237,19 @@ std::string StatisticsText(const LoopStatistics& statistics, bool english,
                 ": " + std::to_string(total.Count(outcome)) + "\n";
     }
 
-    text += "\n" + TimeTable(
-                       w, w.roundTrip, statistics,
-                       [](const LoopStatistics::Row& r) -> const DurationSeries& {
-                           return r.tally.RoundTrips();
-                       },
-                       &total.RoundTrips());
-    text += "\n" +
-            TimeTable(
-                w, w.firstByte, statistics,
-                [](const LoopStatistics::Row& r) -> const DurationSeries& { return r.firstByte; },
-                nullptr);
-    text +=
-        "\n" + TimeTable(
-                   w, w.lastByte, statistics,
-                   [](const LoopStatistics::Row& r) -> const DurationSeries& { return r.lastByte; },
-                   nullptr);
+    text += "\n";
+    text += TimeTable(
+        w, w.roundTrip, statistics,
+        [](const LoopStatistics::Row& r) -> const DurationSeries& { return r.tally.RoundTrips(); },
+        &total.RoundTrips());
+    text += "\n";
+    text += TimeTable(
+        w, w.firstByte, statistics,
+        [](const LoopStatistics::Row& r) -> const DurationSeries& { return r.firstByte; }, nullptr);
+    text += "\n";
+    text += TimeTable(
+        w, w.lastByte, statistics,
+        [](const LoopStatistics::Row& r) -> const DurationSeries& { return r.lastByte; }, nullptr);
     return text;
 }
 

@@ -14,9 +14,9 @@ std::string Formatted(const char* format, const std::string& argument)
     return text;
 }
 
-// The file to load for a configured path: the path itself, or where it names
-// a Windows ".dll" that is not here, the same name with this system's suffix.
-std::string FileToLoad(const std::string& path)
+// The file for a configured path: the path itself, or where it names a
+// Windows ".dll" that is not here, the same name with this system's suffix.
+std::string FileForPath(const std::string& path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -27,6 +27,17 @@ std::string FileToLoad(const std::string& path)
     if (suffix != ".dll") return path;
     const std::string native = path.substr(0, path.size() - 4) + kNativeLibrarySuffix;
     return fs::exists(native, error) ? native : path;
+}
+
+// The file to load, as a full path: a bare name ("Corvane.so") is a file in
+// the current folder, never a library the system's loader would look for on
+// its own search path (LD_LIBRARY_PATH, the program's folder, the system's).
+std::string FileToLoad(const std::string& path)
+{
+    const std::string file = FileForPath(path);
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(file, error);
+    return error ? file : full.string();
 }
 
 }  // namespace

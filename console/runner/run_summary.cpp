@@ -1,4 +1,5 @@
 #include "run_summary.h"
+#include "quillard/concatenated.h"
 
 #include <cstdio>
 
@@ -51,8 +52,8 @@ std::string SummaryJson(const RunSummary& summary, bool interrupted, int exitCod
         "{\"transactions\":" + std::to_string(summary.Transactions()) + ",\"outcomes\":{";
     const char* comma = "";
     for (TransactOutcome outcome : kListed) {
-        json += comma + std::string("\"") + OutcomeName(outcome) +
-                "\":" + std::to_string(summary.Count(outcome));
+        json += Concatenated(
+            {comma, "\"", OutcomeName(outcome), "\":", std::to_string(summary.Count(outcome))});
         comma = ",";
     }
     const RoundTripFigures rt = summary.RoundTrips();

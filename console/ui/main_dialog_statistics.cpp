@@ -5,6 +5,7 @@
 // ends, the log file gets them too.
 #include "language_texts.h"
 #include "main_dialog.h"
+#include "quillard/concatenated.h"
 
 namespace {
 
@@ -110,5 +111,6 @@ void MainDialog::EndLoopStatistics()
     m_window->StopTimer(kStatisticsTimer);
     RefreshStatistics();
     if (m_logFile && !m_logFile->Failed())
-        m_logFile->AppendBlock("\n" + StatisticsText(m_statistics, InEnglish(), now) + "\n");
+        m_logFile->AppendBlock(
+            Concatenated({"\n", StatisticsText(m_statistics, InEnglish(), now), "\n"}));
 }

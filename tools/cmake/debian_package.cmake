@@ -36,7 +36,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/quillard/quillard)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-noto-cjk")
+# The install puts the catalogue under /etc (an absolute destination), which
+# the package holds as a conffile.
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_SOURCE_DIR}/tools/debian/conffiles
     ${CMAKE_SOURCE_DIR}/tools/debian/postinst
     ${CMAKE_SOURCE_DIR}/tools/debian/prerm
     ${CMAKE_SOURCE_DIR}/tools/debian/postrm)

@@ -8,20 +8,21 @@
 # Linux, under the prefix (/usr for the package; CMake's default is /usr/local):
 #   lib/quillard/            the program folder: Quillard, libHollet.so,
 #                            quillard-run, quillard-sim-reader,
-#                            Protocols/Corvane.so, Vemra_Test.ini
+#                            Protocols/Corvane.so, Vemra_Test.ini (a link to
+#                            SYSCONFDIR/quillard/Vemra_Test.ini: /etc for /usr),
+#                            installed-for-all-users (the mark that keeps it unwritten)
 #   bin/quillard, bin/quillard-run, bin/quillard-sim-reader
 #                            links into the program folder: a program finds
 #                            its folder through /proc/self/exe, which names the
 #                            file a link leads to
 #   share/applications/quillard.desktop, share/icons/hicolor/*/apps/quillard.png
+#   share/metainfo/io.github.quillard.Quillard.metainfo.xml (AppStream)
 #   share/man/man1/          the three programs' manual pages
 #   share/doc/quillard/      README.md.gz, copyright, changelog.Debian.gz
 #   lib/udev/rules.d/70-vemra-reader.rules
 #                            (udev reads /usr/lib/udev/rules.d; under another
 #                            prefix the rule needs a copy in /etc/udev/rules.d)
-# The programs find libHollet.so beside them ($ORIGIN); the library and the
-# plug-ins need no search path.
-set_target_properties(Hollet Corvane PROPERTIES INSTALL_RPATH "")
+# The programs find libHollet.so beside them ($ORIGIN: tools/cmake/runpaths.cmake).
 
 if(WIN32)
     if(QUILLARD_UI)
@@ -41,7 +42,22 @@ endif()
 install(TARGETS ${programs} Hollet
         RUNTIME DESTINATION ${QUILLARD_PROGRAM_DIR} LIBRARY DESTINATION ${QUILLARD_PROGRAM_DIR})
 install(TARGETS Corvane LIBRARY DESTINATION ${QUILLARD_PROGRAM_DIR}/Protocols)
-install(FILES console/Vemra_Test.ini DESTINATION ${QUILLARD_PROGRAM_DIR})
+# The catalogue is the administrator's, under /etc (SYSCONFDIR) where the
+# package system keeps a changed one across upgrades; the program folder's
+# Vemra_Test.ini is a link to it. The mark says that the program folder is the
+# machine's: each user's files, root's too, go to the user's own folder.
+include(GNUInstallDirs)
+set(catalogue ${CMAKE_INSTALL_FULL_SYSCONFDIR}/quillard/Vemra_Test.ini)
+install(FILES console/Vemra_Test.ini DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/quillard)
+set(program_dir_files ${CMAKE_BINARY_DIR}/install-program-dir)
+file(MAKE_DIRECTORY ${program_dir_files})
+file(CREATE_LINK ${catalogue} ${program_dir_files}/Vemra_Test.ini SYMBOLIC)
+file(WRITE ${program_dir_files}/installed-for-all-users
+"This program folder is installed for every user of the machine and is never\n"
+"written: each user's settings and history (root's too) are kept in\n"
+"~/.config/quillard. The protocol catalogue is ${catalogue}.\n")
+install(FILES ${program_dir_files}/Vemra_Test.ini ${program_dir_files}/installed-for-all-users
+        DESTINATION ${QUILLARD_PROGRAM_DIR})
 
 # The links on the PATH, made in the build folder and installed as links.
 set(link_dir ${CMAKE_BINARY_DIR}/install-links)
@@ -82,5 +98,7 @@ add_custom_target(quillard_docs ALL DEPENDS ${compressed})
 
 if(QUILLARD_UI)
     install(FILES tools/desktop/quillard.desktop DESTINATION share/applications)
+    # What software centres show of it, and the readers it serves (AppStream).
+    install(FILES tools/desktop/io.github.quillard.Quillard.metainfo.xml DESTINATION share/metainfo)
     install(DIRECTORY ${QUILLARD_ICON_DIR} DESTINATION share/icons)
 endif()

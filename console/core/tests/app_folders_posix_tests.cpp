@@ -99,13 +99,15 @@ TEST(UserAppFolder, AReadOnlyProgramFolderSendsTheFilesToTheUsersFolder)
     const struct {
         const char* name;
         fs::perms programMode;
+        bool installedForAllUsers;
         bool toUser;
     } cases[] = {
         {"read-only",
          fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
              fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec,
-         true},
-        {"writable by all", fs::perms::all, false},
+         false, true},
+        {"writable by all", fs::perms::all, false, false},
+        {"writable, but installed for all users", fs::perms::all, true, true},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -114,6 +116,7 @@ TEST(UserAppFolder, AReadOnlyProgramFolderSendsTheFilesToTheUsersFolder)
         const std::string config = top.Path("config" + std::to_string(n++));
         fs::create_directory(folder);
         std::ofstream(folder + "/" + kSettingsFileName, std::ios::binary) << kTwoProtocols;
+        if (c.installedForAllUsers) std::ofstream(folder + "/" + kInstalledForAllUsersMark);
         fs::create_directory(config);
         fs::permissions(config, fs::perms::all);
         fs::permissions(folder, c.programMode);

@@ -1,3 +1,4 @@
+#include "quillard/concatenated.h"
 #include "quillard/file_encoding.h"
 
 #include <gtest/gtest.h>
@@ -23,11 +24,11 @@ TEST(FileEncoding, GbkFilesThatLookLikeUtf8StayGbk)
     ASSERT_EQ(pairs.size(), 930u);
     std::string all = "[Setting]\r\n";
     for (std::size_t i = 0; i < pairs.size(); ++i)
-        all += "k" + std::to_string(i) + "=" + pairs[i].gbk + "\r\n";
+        all += Concatenated({"k", std::to_string(i), "=", pairs[i].gbk, "\r\n"});
     const IniDocument document = IniDocument::Parse(all);
     EXPECT_EQ(document.Encoding(), FileEncoding::kGbk);
     for (std::size_t i = 0; i < pairs.size(); ++i)
-        EXPECT_EQ(document.Get("Setting", "k" + std::to_string(i)), pairs[i].utf8);
+        EXPECT_EQ(document.Get("Setting", Concatenated({"k", std::to_string(i)})), pairs[i].utf8);
     for (const Gb2312Pair& pair : pairs) {
         for (const auto& [value, expected] :
              {std::pair{pair.gbk, pair.utf8}, std::pair{pair.gbk + pair.gbk, pair.utf8 + pair.utf8},

@@ -1,3 +1,4 @@
+#include "quillard/concatenated.h"
 #include "quillard/ini_file.h"
 
 #include <gtest/gtest.h>
@@ -76,9 +77,11 @@ TEST(IniRead, ValuesAreCutTo259BytesAtACharacter)
     } cases[] = {
         {"ASCII", "[s]\r\nk=" + std::string(300, 'A') + "\r\n", 259, std::string(259, 'A')},
         {"GBK, 259 bytes hold 129 characters", "[s]\r\nk=" + gbk + "\r\n", 258, Chars(129)},
-        {"GBK after one ASCII byte", "[s]\r\nk=A" + gbk + "\r\n", 259, "A" + Chars(129)},
+        {"GBK after one ASCII byte", "[s]\r\nk=A" + gbk + "\r\n", 259,
+         Concatenated({"A", Chars(129)})},
         {"UTF-8", "[s]\nk=" + chinese + "\n", 258, Chars(86)},
-        {"UTF-8 after one ASCII byte", "[s]\nk=A" + chinese + "\n", 259, "A" + Chars(86)},
+        {"UTF-8 after one ASCII byte", "[s]\nk=A" + chinese + "\n", 259,
+         Concatenated({"A", Chars(86)})},
         {"missing", "[s]\r\n", 0, ""},
     };
     for (const auto& c : cases) {

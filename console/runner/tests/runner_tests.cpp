@@ -228,6 +228,33 @@ TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
     }
 }
 
+// A plug-in given by a bare name is that file in the current folder, as the
+// help says, and not a library of that name the loader could find elsewhere.
+TEST_F(RunnerTest, APluginGivenByNameIsAFileOfTheCurrentFolder)
+{
+    ASSERT_TRUE(reader.Started());
+    const std::string plugin = std::string("PassThrough") + kNativeLibrarySuffix;
+    const struct {
+        const char* name;
+        std::string currentFolder;
+        int exitCode;
+        const char* stderrHas;
+    } cases[] = {
+        {"the plug-in is in the current folder", folder.Path("Protocols"), 0, "transactions: "},
+        {"it is only on the loader's search path", Folder(), 3, "Can't load PassThrough"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> argv = {"/usr/bin/env", "-C", c.currentFolder,
+                                         "LD_LIBRARY_PATH=" + folder.Path("Protocols")};
+        for (const std::string& arg : Command({"--com", "200", "--plugin", plugin, "--send", "00"}))
+            argv.push_back(arg);
+        ChildProcess run(argv);
+        EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(c.stderrHas));
+    }
+}
+
 TEST_F(RunnerTest, AThousandPassesAgainstAPromptReaderAreCountedInTheSummary)
 {
     ASSERT_TRUE(reader.Started());

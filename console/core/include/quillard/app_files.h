@@ -20,12 +20,18 @@ struct AppFileFolders {
     bool programWritable = true;  // files can be made and replaced beside the program
 };
 
+// A file of this name in the program folder says that the folder is the
+// machine's, installed for every user (a package under /usr): it is never
+// written, also not by an administrator who could, whose files go to their
+// own folder like any user's.
+inline constexpr const char* kInstalledForAllUsersMark = "installed-for-all-users";
+
 // The rule above, for `fileName` in `folders`.
 IniPaths LocateAppFile(const AppFileFolders& folders, std::string_view fileName);
 
 // The folders of this program and user, as they are now: the program folder
-// (AppFolder), whether it can be written, and on Linux the user's
-// $XDG_CONFIG_HOME/quillard (by default ~/.config/quillard).
+// (AppFolder), whether it can be written (and is not marked as the machine's), and on Linux the
+// user's $XDG_CONFIG_HOME/quillard (by default ~/.config/quillard).
 AppFileFolders CurrentAppFileFolders();
 // LocateAppFile in the current folders; asked again at every use.
 IniPaths LocateAppFile(std::string_view fileName);
