@@ -64,6 +64,13 @@ if ((${#missing[@]})); then
     if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         "${sudo[@]}" dpkg --add-architecture i386
     fi
-    "${sudo[@]}" apt-get update -qq
+    # A mirror in the middle of a sync serves an index that does not match its
+    # release file for a while: try again before giving up on a fresh one.
+    for attempt in 1 2 3 4; do
+        updated=$("${sudo[@]}" apt-get update -qq 2>&1 || true)
+        [[ -n $updated ]] && echo "$updated" >&2
+        grep -q '^E:' <<<"$updated" || break
+        ((attempt < 4)) && sleep $((attempt * 15))
+    done
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi

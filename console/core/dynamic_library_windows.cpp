@@ -1,10 +1,11 @@
 #include <windows.h>
 
 #include "quillard/dynamic_library.h"
+#include "quillard/path_text.h"
 
 ModuleHandle OpenLibrary(const std::string& path)
 {
-    return reinterpret_cast<ModuleHandle>(LoadLibraryA(path.c_str()));
+    return reinterpret_cast<ModuleHandle>(LoadLibraryW(PathFromText(path).c_str()));
 }
 
 void* FindExport(ModuleHandle module, const char* name)

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "file_replace_os.h"
+#include "quillard/path_text.h"
 
 namespace {
 
@@ -17,11 +18,11 @@ std::string TempPathBeside(const std::string& target)
 {
     static const unsigned process = std::random_device()();
     static std::atomic<unsigned> serial{0};
-    const std::filesystem::path path(target);
+    const std::filesystem::path path = PathFromText(target);
     const std::string name =
-        Concatenated({".", path.filename().string(), ".", std::to_string(process), ".",
+        Concatenated({".", TextOfPath(path.filename()), ".", std::to_string(process), ".",
                       std::to_string(serial++), ".tmp"});
-    return (path.parent_path() / name).string();
+    return TextOfPath(path.parent_path() / PathFromText(name));
 }
 
 bool ReplaceFileContents(const std::string& path, std::string_view bytes)

@@ -1,22 +1,19 @@
 // Replacing a file on Windows: CreateFileW(CREATE_NEW) beside it,
 // FlushFileBuffers, then ReplaceFileW, which keeps the old file's attributes
 // and security, or MoveFileExW for a file that does not exist yet. Paths
-// arrive in the ANSI code page, as GetModuleFileNameA gives them.
+// arrive as UTF-8 text and go to the system as UTF-16.
 #include <windows.h>
 
 #include <algorithm>
 
 #include "file_replace_os.h"
+#include "quillard/path_text.h"
 
 namespace {
 
-std::wstring Wide(const std::string& ansi)
+std::wstring Wide(const std::string& path)
 {
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), length);
-    return wide;
+    return PathFromText(path).wstring();
 }
 
 constexpr int kNameAttempts = 100;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "quillard/file_replace.h"
+#include "quillard/path_text.h"
 #include "quillard/text_encoding.h"
 #include "quillard/utf16_text.h"
 
@@ -106,7 +107,7 @@ std::string_view CutStored(std::string_view stored, std::size_t max, FileEncodin
 bool IsReadOnlyFile(const std::string& path)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromText(path), error);
     if (error || !std::filesystem::exists(status)) return false;
     using std::filesystem::perms;
     return (status.permissions() &
@@ -155,7 +156,7 @@ IniDocument IniDocument::Parse(std::string_view bytes)
 
 IniDocument IniDocument::Load(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromText(path), std::ios::binary);
     if (!file) return {};
     std::ostringstream bytes;
     bytes << file.rdbuf();
@@ -282,7 +283,8 @@ bool IniDocument::Save(const std::string& path) const
 std::optional<IniDocument> IniDocument::LoadForWrite(const std::string& path)
 {
     std::error_code error;
-    if (std::filesystem::exists(path, error) && !std::ifstream(path, std::ios::binary))
+    if (std::filesystem::exists(PathFromText(path), error) &&
+        !std::ifstream(PathFromText(path), std::ios::binary))
         return std::nullopt;
     return Load(path);
 }

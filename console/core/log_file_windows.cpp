@@ -1,16 +1,13 @@
 // Log files on Windows: GBK, as every text of the Windows program, with CR LF.
 #include <io.h>
 
-#include <filesystem>
-
 #include "log_file_platform.h"
+#include "quillard/path_text.h"
 #include "quillard/text_encoding.h"
 
 std::FILE* CreateLogFile(const std::string& path)
 {
-    const std::filesystem::path name(
-        std::u8string(reinterpret_cast<const char8_t*>(path.data()), path.size()));
-    return _wfopen(name.c_str(), L"wt");  // text mode: "\n" is written as CR LF
+    return _wfopen(PathFromText(path).c_str(), L"wt");  // text mode: "\n" is written as CR LF
 }
 
 std::string LogFileText(std::string_view utf8)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "quillard/path_text.h"
 #include "quillard/settings.h"
 
 namespace {
@@ -20,13 +21,13 @@ std::string FileForPath(const std::string& path)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::exists(path, error) || path.size() < 4) return path;
+    if (fs::exists(PathFromText(path), error) || path.size() < 4) return path;
     std::string suffix = path.substr(path.size() - 4);
     for (char& c : suffix)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     if (suffix != ".dll") return path;
     const std::string native = path.substr(0, path.size() - 4) + kNativeLibrarySuffix;
-    return fs::exists(native, error) ? native : path;
+    return fs::exists(PathFromText(native), error) ? native : path;
 }
 
 // The file to load, as a full path: a bare name ("Corvane.so") is a file in
@@ -36,8 +37,8 @@ std::string FileToLoad(const std::string& path)
 {
     const std::string file = FileForPath(path);
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(file, error);
-    return error ? file : full.string();
+    const std::filesystem::path full = std::filesystem::absolute(PathFromText(file), error);
+    return error ? file : TextOfPath(full);
 }
 
 }  // namespace

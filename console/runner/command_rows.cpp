@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "quillard/field_parse.h"
+#include "quillard/path_text.h"
 
 std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaultTimeout,
                                      std::string origin, std::string& error)
@@ -28,7 +29,7 @@ std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaul
 std::optional<std::vector<RowTexts>> ReadRowsFile(const std::string& path,
                                                   unsigned long defaultTimeout, std::string& error)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromText(path), std::ios::binary);
     if (!file) {
         error = path + ": cannot be read";
         return std::nullopt;

@@ -50,13 +50,45 @@ std::vector<ComPortEntry> ListComPorts(const ComPortRoots&)
     return ports;
 }
 
+namespace {
+
+// The program file's full path, however long; "" where it cannot be had.
+std::wstring ProgramFilePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD capacity = static_cast<DWORD>(path.size());
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), capacity);
+        if (length == 0) return {};
+        if (length < capacity) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768) return {};  // longer than any Windows path
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+}  // namespace
+
+// As UTF-8 text, like every path in the program, so that a folder whose
+// name the system's code page cannot spell still works.
 std::string ProgramFolder()
 {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const std::size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+    const std::wstring path = ProgramFilePath();
+    const std::size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::string(".") : Utf8(path.substr(0, slash));
 }
 
 namespace {

@@ -27,7 +27,7 @@ struct AppFileRule : ::testing::Test {
     std::string UserFile(const char* name) const { return UserFolder() + kPathSeparator + name; }
     std::string ReadUser(const char* name) const
     {
-        std::ifstream file(UserFile(name), std::ios::binary);
+        std::ifstream file(PathFromText(UserFile(name)), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
 
@@ -58,12 +58,12 @@ TEST_F(AppFileRule, ReadAndWrittenWhereTheRuleSays)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::error_code ignored;
-        fs::remove_all(program.Path("home"), ignored);
+        fs::remove_all(PathFromText(program.Path("home")), ignored);
         if (c.userFilesFirst) {
-            fs::create_directories(UserFolder());
-            std::ofstream(UserFile(kSettingsFileName), std::ios::binary)
+            fs::create_directories(PathFromText(UserFolder()));
+            std::ofstream(PathFromText(UserFile(kSettingsFileName)), std::ios::binary)
                 << "[Setting]\r\nszLanguage=EN\r\nnProtocolCount=0\r\n";
-            std::ofstream(UserFile(kHistoryFileName), std::ios::binary) << "";
+            std::ofstream(PathFromText(UserFile(kHistoryFileName)), std::ios::binary) << "";
         }
         const auto path = [&](Where where, const char* name) {
             return where == Where::kUser ? UserFile(name) : program.Path(name);
@@ -116,7 +116,7 @@ TEST_F(AppFileRule, TheFirstWriteCopiesTheProgramFoldersFile)
 TEST_F(AppFileRule, NothingIsCopiedWithoutAWrite)
 {
     SaveLanguage(LocateAppFile(Folders(false), kSettingsFileName), 1);
-    EXPECT_FALSE(fs::exists(program.Path("home")));
+    EXPECT_FALSE(fs::exists(PathFromText(program.Path("home"))));
     AppFileFolders nowhere = Folders(false);
     nowhere.user.clear();
     EXPECT_EQ(LocateAppFile(nowhere, kHistoryFileName).write, program.Path(kHistoryFileName));

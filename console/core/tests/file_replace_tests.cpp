@@ -14,8 +14,8 @@ namespace fs = std::filesystem;
 std::vector<std::string> FilesIn(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(folder))
-        names.push_back(item.path().filename().string());
+    for (const auto& item : fs::directory_iterator(PathFromText(folder)))
+        names.push_back(TextOfPath(item.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -29,7 +29,7 @@ constexpr const char* kOldHistory = "[szProtocolName0]\r\nCMD0=0102\r\nCMD1=A0\r
 TEST(FileReplace, AFailingRenameLeavesTheOldFile)
 {
     TestProgramFolder folder;
-    fs::create_directory(folder.Path("files"));
+    fs::create_directory(PathFromText(folder.Path("files")));
     folder.Write("files/History.ini", kOldHistory);
     const std::string path = folder.Path("files/History.ini");
     IniDocument document = *IniDocument::LoadForWrite(path);
@@ -38,8 +38,8 @@ TEST(FileReplace, AFailingRenameLeavesTheOldFile)
     std::vector<std::pair<std::string, std::string>> renames;
     SetFilePlacerForTests([&](const std::string& from, const std::string& to) {
         renames.emplace_back(from, to);
-        EXPECT_TRUE(fs::exists(from));  // written whole, beside the file
-        EXPECT_EQ(fs::path(from).parent_path(), fs::path(to).parent_path());
+        EXPECT_TRUE(fs::exists(PathFromText(from)));  // written whole, beside the file
+        EXPECT_EQ(PathFromText(from).parent_path(), PathFromText(to).parent_path());
         return false;
     });
     EXPECT_FALSE(document.Save(path));

@@ -222,7 +222,7 @@ TEST(IniWrite, CreatesMissingFilesAndLeavesReadOnlyOnesAlone)
     EXPECT_EQ(folder.Read("new.ini"), "[Setting]\r\nszLanguage=CN\r\n");
 
     folder.Write("locked.ini", "[Setting]\nszLanguage=EN\n");
-    std::filesystem::permissions(folder.Path("locked.ini"),
+    std::filesystem::permissions(PathFromText(folder.Path("locked.ini")),
                                  std::filesystem::perms::owner_write |
                                      std::filesystem::perms::group_write |
                                      std::filesystem::perms::others_write,

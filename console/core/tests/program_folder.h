@@ -1,5 +1,6 @@
 // A program folder of a test's own: settings and history files, and a
-// Protocols folder holding Corvane and the test plug-ins.
+// Protocols folder holding Corvane and the test plug-ins. Its name holds
+// Chinese and a space, which the system's code page need not be able to spell.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "quillard/dynamic_library.h"
+#include "quillard/path_text.h"
 #include "quillard/settings.h"
 
 class TestProgramFolder {
@@ -17,7 +19,8 @@ public:
         namespace fs = std::filesystem;
         std::random_device random;
         do
-            m_path = fs::temp_directory_path() / ("quillard-folder-" + std::to_string(random()));
+            m_path = fs::temp_directory_path() /
+                     PathFromText("quillard 读卡器 工具-" + std::to_string(random()));
         while (!fs::create_directory(m_path));
         fs::create_directory(m_path / "Protocols");
         const std::string suffix = kNativeLibrarySuffix;
@@ -26,7 +29,7 @@ public:
             fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/" + plugin + suffix,
                           m_path / "Protocols" / (plugin + suffix));
         fs::copy_file(CORVANE_PATH, m_path / "Protocols" / ("Corvane" + suffix));
-        SetAppFolder(m_path.string());
+        SetAppFolder(TextOfPath(m_path));
     }
     ~TestProgramFolder()
     {
@@ -40,18 +43,21 @@ public:
     // `name` may use '/' between folders.
     std::string Path(const std::string& name) const
     {
-        return (m_path / std::filesystem::path(name).make_preferred()).string();
+        return TextOfPath(m_path / PathFromText(name).make_preferred());
     }
     void Write(const std::string& name, const std::string& text) const
     {
-        std::ofstream(m_path / name, std::ios::binary) << text;
+        std::ofstream(m_path / PathFromText(name), std::ios::binary) << text;
     }
     std::string Read(const std::string& name) const
     {
-        std::ifstream file(m_path / name, std::ios::binary);
+        std::ifstream file(m_path / PathFromText(name), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(m_path / name); }
+    bool Exists(const std::string& name) const
+    {
+        return std::filesystem::exists(m_path / PathFromText(name));
+    }
 
 private:
     std::filesystem::path m_path;

@@ -162,7 +162,7 @@ TEST_F(SettingsFiles, WindowsFilesReadAndWriteBackUnchanged)
 {
     const std::string samples = std::string(TEST_DATA_DIR) + "/windows/";
     for (const char* name : {kSettingsFileName, kHistoryFileName})
-        std::filesystem::copy_file(samples + name, folder.Path(name));
+        std::filesystem::copy_file(samples + name, PathFromText(folder.Path(name)));
     const std::string settings = folder.Read(kSettingsFileName);
     const std::string history = folder.Read(kHistoryFileName);
 
@@ -210,7 +210,7 @@ TEST(AppFiles, FilesBesideTheProgram)
     SetAppFolder("");
     EXPECT_EQ(MakeAppFilePath("x"), ProgramFolder() + kPathSeparator + "x");
     // the program folder is the one this test program is in
-    const std::filesystem::path folder = ProgramFolder();
+    const std::filesystem::path folder = PathFromText(ProgramFolder());
     EXPECT_TRUE(std::filesystem::exists(folder / "core_tests") ||
                 std::filesystem::exists(folder / "core_tests.exe"))
         << folder;
@@ -229,7 +229,7 @@ TEST_F(SettingsFiles, Utf16FilesAreReadAndWrittenInUtf16)
         std::string text[2];
         for (int i = 0; i < 2; ++i) {
             const char* name = i == 0 ? kSettingsFileName : kHistoryFileName;
-            std::filesystem::copy_file(samples + name, folder.Path(name),
+            std::filesystem::copy_file(samples + name, PathFromText(folder.Path(name)),
                                        std::filesystem::copy_options::overwrite_existing);
             text[i] = GbkToUtf8(folder.Read(name));
             folder.Write(name, utf16(text[i]));

@@ -56,7 +56,7 @@ protected:
     {
         folder.Write(kSettingsFileName, kTwoProtocols);
         folder.Write(kHistoryFileName, "[szProtocolName0]\nCMD0=00 B0\nCMD1=\nCMD2=A1\n");
-        folder.Write("rows.txt", "# two rows\n\n00A4@150\r\n   \nA3@40\n");
+        folder.Write("命令.txt", "# two rows\n\n00A4@150\r\n   \nA3@40\n");
         std::filesystem::create_directory(folder.Path("broken"));
         folder.Write("broken/Vemra_Test.ini", "[Setting]\nszLanguage=EN\n");
         std::filesystem::create_directory(folder.Path("absent"));
@@ -121,7 +121,7 @@ TEST_F(RunnerTest, TheLogLinesOfEachOutcomeOnStdout)
           " OUT│ SUCCESS│            │ A1 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
          0},
         {"a rows file, then a send",
-         {"--com", "200", "--rows", folder.Path("rows.txt"), "--send", "A1"},
+         {"--com", "200", "--rows", folder.Path("命令.txt"), "--send", "A1"},
          {" OUT│ SUCCESS│            │ 00 A4 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep, kOutA3,
           kNoData, kSep, " OUT│ SUCCESS│            │ A1 ", "  IN│ SUCCESS│use      Tms│ 90 00 ",
           kSep},

@@ -1,26 +1,56 @@
 # quillard-run.exe under Wine, sending over COM40 to the simulated reader that
 # tools/wine/run.sh puts behind it (ports/tests/com_port_reader.table: A3 is
-# never answered, everything else comes back as its echo).
-#   cmake -DRUN=... -DREADER=... -DTABLE=... -DPROGRAM=quillard-run.exe -P wine_com_port_check.cmake
+# never answered, everything else comes back as its echo): once from the
+# build's folder, once from a program folder and with files whose names hold
+# Chinese, which the prefix's code page (not 936) cannot spell.
+#   cmake -DRUN=... -DREADER=... -DTABLE=... -DPROGRAM=quillard-run.exe
+#         -DCORVANE=Corvane.dll -DWORK=folder -P wine_com_port_check.cmake
 separate_arguments(run_with UNIX_COMMAND "${RUN}")
-execute_process(
-    COMMAND ${run_with} --reader ${READER} ${TABLE} 40 ${PROGRAM} --com COM40
-            --send "00 A4 04 00" --send A3@300
-    COMMAND iconv -f GBK -t UTF-8
-    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULTS_VARIABLE results)
-list(GET results 0 exit_code)
-string(REPLACE "\r" "" out "${out}")
-string(REGEX REPLACE "use +[0-9]+ms" "use Tms" masked "${out}")
+# Wine's default locale: a code page without Chinese, UTF-8 for Unix's names.
+set(ENV{LC_ALL} C.UTF-8)
 set(sep "──┼────┼──────┼──────────────────────────────────────────────────────────────────────────────")
 set(expected " OUT│ SUCCESS│            │ 00 A4 04 00 \n  IN│ SUCCESS│use Tms│ 00 A4 04 00 \n${sep}\n OUT│ SUCCESS│            │ A3 \n  IN│ NO DATA│use Tms│ ...\n${sep}\n")
-if(NOT masked STREQUAL expected)
-    message(FATAL_ERROR "stdout (GBK, shown as UTF-8):\n${out}\nexpected:\n${expected}\nstderr:\n${err}")
-endif()
-if(NOT exit_code EQUAL 1)
-    message(FATAL_ERROR "exit code ${exit_code}, expected 1 (one reply missing)\n${err}")
-endif()
-string(REPLACE "\r" "" err "${err}")
-if(NOT err MATCHES "transactions: 2\nSUCCESS: 1\nNO DATA: 1\n")
-    message(FATAL_ERROR "summary:\n${err}")
-endif()
-message(STATUS "quillard-run.exe over COM40: the log lines and exit code 1 as expected")
+
+function(check_run label)
+    execute_process(
+        COMMAND ${run_with} --reader ${READER} ${TABLE} 40 ${PROGRAM} --com COM40 ${ARGN}
+        COMMAND iconv -f GBK -t UTF-8
+        OUTPUT_VARIABLE out ERROR_VARIABLE err RESULTS_VARIABLE results)
+    list(GET results 0 exit_code)
+    string(REPLACE "\r" "" out "${out}")
+    string(REGEX REPLACE "use +[0-9]+ms" "use Tms" masked "${out}")
+    if(NOT masked STREQUAL expected)
+        message(FATAL_ERROR "${label}: stdout (GBK, shown as UTF-8):\n${out}\nexpected:\n${expected}\nstderr:\n${err}")
+    endif()
+    if(NOT exit_code EQUAL 1)
+        message(FATAL_ERROR "${label}: exit code ${exit_code}, expected 1 (one reply missing)\n${err}")
+    endif()
+    string(REPLACE "\r" "" err "${err}")
+    if(NOT err MATCHES "transactions: 2\nSUCCESS: 1\nNO DATA: 1\n")
+        message(FATAL_ERROR "${label}: summary:\n${err}")
+    endif()
+    message(STATUS "quillard-run.exe over COM40, ${label}: the log lines and exit code 1 as expected")
+endfunction()
+
+check_run("two sends" --send "00 A4 04 00" --send A3@300)
+
+# Drive Z: of Wine is the root of this file system.
+function(windows_path unix out)
+    string(REPLACE "/" "\\" path "${unix}")
+    set(${out} "Z:${path}" PARENT_SCOPE)
+endfunction()
+set(folder "${WORK}/读卡器 工具")
+file(REMOVE_RECURSE "${folder}")
+file(MAKE_DIRECTORY "${folder}/Protocols" "${folder}/插件")
+file(WRITE "${folder}/Vemra_Test.ini"
+     "[Setting]\r\nszLanguage=EN\r\nnProtocolCount=1\r\nszProtocolName0=Direct\r\n\r\n"
+     "[szProtocolName0]\r\nszDllName=Corvane.dll\r\nnAddrLen=0\r\nbHexMode=TRUE\r\nnDevCount=0\r\n")
+file(WRITE "${folder}/命令.txt" "00 A4 04 00\r\nA3@300\r\n")
+file(COPY "${CORVANE}" DESTINATION "${folder}/Protocols")
+file(COPY "${CORVANE}" DESTINATION "${folder}/插件")
+windows_path("${folder}" wine_folder)
+check_run("a Chinese program folder and rows file"
+          --folder "${wine_folder}" --rows "${wine_folder}\\命令.txt")
+check_run("a plug-in in a Chinese folder" --folder "${wine_folder}" --plugin
+          "${wine_folder}\\插件\\Corvane.dll" --send "00 A4 04 00" --send A3@300)
+file(REMOVE_RECURSE "${folder}")

@@ -82,7 +82,8 @@ protected:
         fs::remove_all(m_top, ignored);
     }
 
-    fs::path Program() const { return m_top / "program"; }
+    // A name with Chinese and a space, as users' folders have.
+    fs::path Program() const { return m_top / "读卡器 工具"; }
     fs::path UserFolder() const { return m_top / "config" / "quillard"; }
 
     // The program, typing `command`, as this user or (`asUser`) as one

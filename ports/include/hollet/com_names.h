@@ -42,7 +42,7 @@ std::vector<ComPortEntry> ListComPorts(const ComPortRoots& roots = {});
 // folder or the link folder here.
 bool ComPortListAvailable(const ComPortRoots& roots = {});
 
-// The folder of the running program.
+// The folder of the running program, as UTF-8 text on every system.
 std::string ProgramFolder();
 
 // Where "\\.\COMn" is looked up by the serial port; tests point it elsewhere.

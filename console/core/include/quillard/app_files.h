@@ -30,8 +30,9 @@ inline constexpr const char* kInstalledForAllUsersMark = "installed-for-all-user
 IniPaths LocateAppFile(const AppFileFolders& folders, std::string_view fileName);
 
 // The folders of this program and user, as they are now: the program folder
-// (AppFolder), whether it can be written (and is not marked as the machine's), and on Linux the
-// user's $XDG_CONFIG_HOME/quillard (by default ~/.config/quillard).
+// (AppFolder), whether it can be written (and is not marked as the machine's), and the
+// user's folder: on Linux $XDG_CONFIG_HOME/quillard (by default ~/.config/quillard),
+// on Windows %APPDATA%\Quillard.
 AppFileFolders CurrentAppFileFolders();
 // LocateAppFile in the current folders; asked again at every use.
 IniPaths LocateAppFile(std::string_view fileName);

@@ -8,33 +8,6 @@
 
 namespace {
 
-std::wstring ProgramFolderOfThisTest()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-void DeleteFolder(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                DeleteFolder(path);
-            else
-                DeleteFileW(path.c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 struct WindowSearch {
     DWORD process;
     const wchar_t* className;
@@ -66,6 +39,41 @@ HWND FindWindowOf(DWORD process, const wchar_t* className, const wchar_t* titleS
 
 }  // namespace
 
+std::wstring BuildFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+void RemoveFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveFolder(path);
+            else
+                DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::string ReadWholeFile(const std::wstring& path)
+{
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
 std::string ToGbk(const std::wstring& text)
 {
     if (text.empty()) return {};
@@ -80,9 +88,9 @@ std::string ToGbk(const std::wstring& text)
 ConsoleProcess::ConsoleProcess(const std::wstring& name, const std::string& settings,
                                const std::vector<std::wstring>& plugins)
 {
-    const std::wstring build = ProgramFolderOfThisTest();
+    const std::wstring build = BuildFolder();
     m_folder = build + L"\\" + name;
-    DeleteFolder(m_folder);
+    RemoveFolder(m_folder);
     CreateDirectoryW(m_folder.c_str(), nullptr);
     CreateDirectoryW((m_folder + L"\\Protocols").c_str(), nullptr);
     for (const wchar_t* file :
@@ -98,6 +106,8 @@ ConsoleProcess::ConsoleProcess(const std::wstring& name, const std::string& sett
     std::ofstream(std::filesystem::path(m_folder + L"\\Vemra_Test.ini"), std::ios::binary)
         << settings;
 }
+
+ConsoleProcess::ConsoleProcess(const std::wstring& name) : m_folder(BuildFolder() + L"\\" + name) {}
 
 ConsoleProcess::~ConsoleProcess()
 {
@@ -279,8 +289,5 @@ bool ConsoleProcess::SaveScreenshot(const std::wstring& path) const
 
 std::string ConsoleProcess::ReadFile(const std::wstring& name) const
 {
-    std::ifstream file(std::filesystem::path(m_folder + L"\\" + name), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+    return ReadWholeFile(m_folder + L"\\" + name);
 }

@@ -19,6 +19,9 @@ public:
     // (file names of the build's plug-ins) in Protocols\.
     ConsoleProcess(const std::wstring& name, const std::string& settings,
                    const std::vector<std::wstring>& plugins);
+    // The program folder `name` beside this test program as it is, made by
+    // the test's set-up.
+    explicit ConsoleProcess(const std::wstring& name);
     ~ConsoleProcess();
     ConsoleProcess(const ConsoleProcess&) = delete;
     ConsoleProcess& operator=(const ConsoleProcess&) = delete;
@@ -72,6 +75,13 @@ private:
     PROCESS_INFORMATION m_process{};
     HWND m_window = nullptr;
 };
+
+// The folder of this test program, where the build puts the console.
+std::wstring BuildFolder();
+// A folder and all it holds removed.
+void RemoveFolder(const std::wstring& folder);
+// A file's bytes, as stored; empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
 
 // UTF-16 text as the console's code page (GBK) holds it.
 std::string ToGbk(const std::wstring& text);

@@ -1,5 +1,6 @@
 // The console's own window under test, from another process, as a user drives
-// it: texts at start-up, a COM port with a reader behind it, Sends, the Enter
+// it: texts at start-up from a program folder whose name the code page cannot
+// spell, one that cannot be written, a COM port with a reader behind it, Sends, the Enter
 // rule, a message, a loop, a port closed under a loop, Escape with what it
 // writes, a 32-bit plug-in that records what it is given, text with line
 // breaks pasted or put into the rows, and the session's end under a loop that
@@ -187,9 +188,11 @@ void Screenshot(const ConsoleProcess& console, const wchar_t* name)
 
 }  // namespace
 
+// From a program folder whose name the system's code page cannot spell.
 TEST(ConsoleWindow, AUserSessionOverACOMPort)
 {
-    ConsoleProcess console(L"e2e-chinese", SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE"),
+    ASSERT_NE(GetACP(), 936u) << "the test means a code page without Chinese";
+    ConsoleProcess console(L"读卡器 工具", SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE"),
                            {L"Corvane.dll"});
     ASSERT_TRUE(console.Start());
 
@@ -299,6 +302,39 @@ TEST(ConsoleWindow, AUserSessionOverACOMPort)
     std::string expected = SettingsFile("CN", "直通协议", "Corvane.dll", "TRUE");
     expected.replace(expected.find("szLanguage=CN"), 13, "szLanguage=EN");
     EXPECT_EQ(settings, expected);  // one value changed, GBK and CRLF kept
+}
+
+// A program folder that cannot be written (made so by the test's set-up): the
+// settings are read from it, and what the console writes goes to the user's
+// own folder, %APPDATA%\Quillard, here a folder whose name holds Chinese.
+TEST(ConsoleWindow, AProgramFolderThatCannotBeWrittenSendsTheFilesToTheUsersFolder)
+{
+    ConsoleProcess console(L"读卡器 只读");
+    if (console.ReadFile(L"Vemra_Test.ini").empty())
+        GTEST_SKIP() << "the folder is made by the test's set-up (read_only_folder.sh)";
+    const std::wstring appData = BuildFolder() + L"\\用户 数据";
+    RemoveFolder(appData);
+    CreateDirectoryW(appData.c_str(), nullptr);
+    wchar_t previous[1024] = {};
+    const bool hadAppData = GetEnvironmentVariableW(L"APPDATA", previous, 1024) != 0;
+    SetEnvironmentVariableW(L"APPDATA", appData.c_str());
+    const bool started = console.Start();
+    SetEnvironmentVariableW(L"APPDATA", hadAppData ? previous : nullptr);
+    ASSERT_TRUE(started);
+
+    EXPECT_EQ(console.TabText(0), L"Direct");
+    console.SetText(1026, L"00 A4");
+    console.Click(1097);  // Chinese: the language is written too
+    ASSERT_TRUE(console.WaitFor([&] { return console.Text(1092) == Wide("串口号:"); }));
+    console.Key(1026, VK_ESCAPE);
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+
+    const std::wstring user = appData + L"\\Quillard\\";
+    EXPECT_NE(ReadWholeFile(user + L"History.ini").find("CMD0=00 A4\r\n"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(user + L"Vemra_Test.ini").find("szLanguage=CN\r\n"), std::string::npos);
+    EXPECT_EQ(console.ReadFile(L"History.ini"), "");
+    EXPECT_NE(console.ReadFile(L"Vemra_Test.ini").find("szLanguage=EN\r\n"), std::string::npos);
+    RemoveFolder(appData);
 }
 
 // A text-mode protocol on a 32-bit plug-in that records its calls: the
