@@ -282,9 +282,9 @@ bool IniDocument::Save(const std::string& path) const
 
 std::optional<IniDocument> IniDocument::LoadForWrite(const std::string& path)
 {
+    const std::filesystem::path file = PathFromText(path);
     std::error_code error;
-    if (std::filesystem::exists(PathFromText(path), error) &&
-        !std::ifstream(PathFromText(path), std::ios::binary))
+    if (std::filesystem::exists(file, error) && !std::ifstream(file, std::ios::binary))
         return std::nullopt;
     return Load(path);
 }

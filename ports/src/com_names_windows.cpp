@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "hollet/com_names.h"
 
@@ -69,17 +70,6 @@ std::wstring ProgramFilePath()
     }
 }
 
-std::string Utf8(const std::wstring& wide)
-{
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), bytes, nullptr, nullptr);
-    return text;
-}
-
 }  // namespace
 
 // As UTF-8 text, like every path in the program, so that a folder whose
@@ -88,7 +78,13 @@ std::string ProgramFolder()
 {
     const std::wstring path = ProgramFilePath();
     const std::size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::string(".") : Utf8(path.substr(0, slash));
+    if (slash == std::wstring::npos) return ".";
+    try {
+        const std::u8string folder = std::filesystem::path(path.substr(0, slash)).u8string();
+        return std::string(folder.begin(), folder.end());
+    } catch (const std::exception&) {  // a name that is not UTF-16 text
+        return ".";
+    }
 }
 
 namespace {
