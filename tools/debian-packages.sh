@@ -25,7 +25,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     fonts-wqy-microhei fonts-noto-cjk
     # tests and benchmarks
-    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev python3-pytest
     # a display for machines without one (xvfb-run)
     xvfb xauth
 )

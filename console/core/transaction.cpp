@@ -19,6 +19,12 @@ int ElapsedMilliseconds(std::chrono::steady_clock::time_point start,
         std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count());
 }
 
+// Holds the plug-in lock, if there is one, while it lives.
+std::unique_lock<std::mutex> HoldPluginLock(std::mutex* lock)
+{
+    return lock ? std::unique_lock<std::mutex>(*lock) : std::unique_lock<std::mutex>();
+}
+
 }  // namespace
 
 int TransactionEngine::FinishIn(const char* format, int milliseconds, TransactOutcome outcome,
@@ -32,6 +38,7 @@ int TransactionEngine::FinishIn(const char* format, int milliseconds, TransactOu
 
 int TransactionEngine::Finish(TransactOutcome outcome, int result)
 {
+    m_nLastReplyLength = 0;
     m_last = {outcome, std::nullopt, std::nullopt, std::nullopt};
     return result;
 }
@@ -45,6 +52,7 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
         return kTransactPortNotOpen;
     }
     const ProtocolApi api = m_api;
+    m_nLastReplyLength = 0;
     if (!api.IsBound()) {
         Finish(TransactOutcome::kNoProtocol, kTransactNoProtocol);
         m_sink.ShowMessage(log_texts::kProtocolLoadError);
@@ -61,8 +69,13 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
 
     unsigned char frame[kBufferSize];
     int frameLength = static_cast<int>(kBufferSize);
-    if (!api.PCToReader(reinterpret_cast<const char*>(m_work), length, frame, &frameLength))
-        return Finish(TransactOutcome::kWrapFailed, kTransactWrapFailed);
+    bool wrapped = false;
+    {
+        const auto plugin = HoldPluginLock(m_pPluginLock);
+        wrapped =
+            api.PCToReader(reinterpret_cast<const char*>(m_work), length, frame, &frameLength);
+    }
+    if (!wrapped) return Finish(TransactOutcome::kWrapFailed, kTransactWrapFailed);
     // A plug-in that claims a frame it cannot have written is not trusted with
     // the port.
     if (frameLength < 0 || static_cast<std::size_t>(frameLength) > kBufferSize)
@@ -87,7 +100,10 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
     int replyLength = 0;
     unsigned long count = port->Read(frame, kReadLength);
     if (count > kReadLength) count = kReadLength;  // a port never delivers more than asked
-    if (count > 0) api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
+    if (count > 0) {
+        const auto plugin = HoldPluginLock(m_pPluginLock);
+        api.ReaderToPC(frame, static_cast<int>(count), m_work, &replyLength);
+    }
 
     port->Purge();
     const auto end = std::chrono::steady_clock::now();
@@ -111,7 +127,13 @@ int TransactionEngine::Transact(const char* text, int length, unsigned long repl
                         kTransactNoData);
 
     RenderHex(m_work, static_cast<std::size_t>(replyLength), m_szHex);
-    switch (api.CheckData(m_work, replyLength)) {
+    int checked = 0;
+    {
+        const auto plugin = HoldPluginLock(m_pPluginLock);
+        checked = api.CheckData(m_work, replyLength);
+    }
+    m_nLastReplyLength = replyLength;
+    switch (checked) {
         case TLX_CHECK_OK:
             return FinishIn(log_texts::kInSuccess, milliseconds, Outcome::kSuccess, kTransactOk);
         case TLX_CHECK_LENGTH_ERROR:

@@ -38,6 +38,17 @@ void DurationSeries::Add(std::chrono::nanoseconds duration)
     ++m_perMicrosecond[std::chrono::duration_cast<std::chrono::microseconds>(duration).count()];
 }
 
+void DurationSeries::Add(const DurationSeries& other)
+{
+    if (other.m_count == 0) return;
+    if (m_count == 0 || other.m_min < m_min) m_min = other.m_min;
+    if (m_count == 0 || other.m_max > m_max) m_max = other.m_max;
+    m_count += other.m_count;
+    m_total += other.m_total;
+    for (const auto& [microseconds, count] : other.m_perMicrosecond)
+        m_perMicrosecond[microseconds] += count;
+}
+
 DurationFigures DurationSeries::Figures() const
 {
     DurationFigures figures;
@@ -66,4 +77,12 @@ void TransactionTally::Add(const TransactRecord& record)
     ++m_transactions;
     ++m_counts[static_cast<std::size_t>(record.outcome)];
     if (record.roundTrip) m_roundTrips.Add(*record.roundTrip);
+}
+
+void TransactionTally::Add(const TransactionTally& other)
+{
+    m_transactions += other.m_transactions;
+    for (std::size_t i = 0; i < kOutcomeCount; ++i)
+        m_counts[i] += other.m_counts[i];
+    m_roundTrips.Add(other.m_roundTrips);
 }

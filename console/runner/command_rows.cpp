@@ -8,7 +8,16 @@
 std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaultTimeout,
                                      std::string origin, std::string& error)
 {
-    RowTexts row{{}, {}, defaultTimeout, std::move(origin)};
+    RowTexts row{{}, {}, defaultTimeout, std::move(origin), std::nullopt, std::string(text)};
+    if (const std::size_t arrow = text.rfind("=>"); arrow != std::string_view::npos) {
+        std::string why;
+        row.expect = ExpectedReply::Parse(text.substr(arrow + 2), why);
+        if (!row.expect) {
+            error = row.origin + ": " + why;
+            return std::nullopt;
+        }
+        text = text.substr(0, arrow);
+    }
     if (const std::size_t at = text.rfind('@'); at != std::string_view::npos) {
         const auto timeout = ParseUnsignedField(text.substr(at + 1));
         if (!timeout) {
@@ -52,8 +61,11 @@ std::vector<RowTexts> HistoryRows(const ProtocolEntry& entry, unsigned long defa
     std::vector<RowTexts> rows;
     for (int j = 0; j < kHistoryRows; ++j) {
         if (WithoutSpaces(entry.szCmd[j]).empty()) continue;
-        rows.push_back({entry.szAddr[j], entry.szCmd[j], defaultTimeout,
-                        "History.ini " + entry.szSection + " row " + std::to_string(j + 1)});
+        rows.push_back(
+            {entry.szAddr[j], entry.szCmd[j], defaultTimeout,
+             "History.ini " + entry.szSection + " row " + std::to_string(j + 1), std::nullopt,
+             WithoutSpaces(entry.szAddr[j]).empty() ? entry.szCmd[j]
+                                                    : entry.szAddr[j] + ":" + entry.szCmd[j]});
     }
     return rows;
 }

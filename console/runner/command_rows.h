@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "expected_reply.h"
 #include "quillard/loop_pass.h"
 #include "quillard/row_parser.h"
 #include "quillard/settings.h"
@@ -17,11 +18,15 @@ struct RowTexts {
     std::string command;
     unsigned long timeout = 0;
     std::string origin;
+    std::optional<ExpectedReply> expect;  // the reply it must get, if any
+    std::string given;                    // the row as the user wrote it
 };
 
-// "[ADDR:]CMD[@MS]": the address ends at the first ':', the time-out follows
-// the last '@' (so a command holding '@' or ':' gives both). Empty with
-// `error` set when the time-out is no number.
+// "[ADDR:]CMD[@MS][=>REPLY]": the expected reply follows the last "=>", the
+// time-out the last '@' before it, and the address ends at the first ':' (so
+// a command holding '@' or ':' gives both, and one holding "=>" ends with
+// "=>*"). Empty with `error` set when the time-out is no number or the reply
+// no pattern.
 std::optional<RowTexts> ParseRowText(std::string_view text, unsigned long defaultTimeout,
                                      std::string origin, std::string& error);
 
@@ -38,7 +43,7 @@ std::vector<RowTexts> HistoryRows(const ProtocolEntry& entry, unsigned long defa
 RowParseResult PrepareCommandText(const RowTexts& row, int addrLen, bool hexMode,
                                   std::string& prepared);
 
-// The rows ready for the loop, or the message of the first that is refused
+// The rows ready for the loop (in the order of `rows`), or the message of the first that is refused
 // (in `language`: 1 English, else Chinese) with where it came from.
 std::optional<std::vector<LoopRow>> PrepareRows(const std::vector<RowTexts>& rows, int addrLen,
                                                 bool hexMode, int language, std::string& message);

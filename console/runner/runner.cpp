@@ -1,17 +1,24 @@
 #include "runner.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "command_rows.h"
 #include "hollet/com_names.h"
 #include "interrupt.h"
+#include "junit_report.h"
+#include "port_list.h"
+#include "port_run.h"
 #include "quillard/app_files.h"
+#include "quillard/path_text.h"
 #include "quillard/presence_notices.h"
 #include "quillard/protocol_library.h"
 #include "run_summary.h"
 #include "runner_output.h"
-#include "runner_ports.h"
 
 namespace {
 
@@ -106,10 +113,59 @@ struct LoadedPlugin {
     ~LoadedPlugin() { FreeProtocolLib(handle); }
 };
 
-int ExitCode(const RunSummary& summary, bool interrupted)
+// 3 when no port opened; 130 after an interrupt; 0 when every port opened and
+// every transaction succeeded; else 1.
+int ExitCode(const RunReport& report)
 {
-    if (interrupted) return kExitInterrupted;
-    return summary.AllSucceeded() ? kExitAllSucceeded : kExitSomeFailed;
+    const auto opened = [](const PortReport& port) { return port.opened; };
+    if (std::none_of(report.ports.begin(), report.ports.end(), opened)) return kExitCannotOpen;
+    if (report.interrupted) return kExitInterrupted;
+    const auto succeeded = [](const PortReport& port) {
+        return port.opened && port.Total().AllSucceeded();
+    };
+    return std::all_of(report.ports.begin(), report.ports.end(), succeeded) ? kExitAllSucceeded
+                                                                            : kExitSomeFailed;
+}
+
+// The name of the protocol for the JUnit file: the catalogue's, or the
+// plug-in file's.
+std::string ProtocolName(const ChosenProtocol& protocol)
+{
+    if (protocol.entry) return protocol.entry->szProtocolName;
+    return TextOfPath(PathFromText(protocol.pluginPath).filename());
+}
+
+// The rows of a port that did not send them.
+std::vector<RowReport> UnsentRows(const std::vector<RowTexts>& rows)
+{
+    std::vector<RowReport> unsent;
+    for (const RowTexts& row : rows) {
+        unsent.push_back({row.given, std::nullopt, {}, std::nullopt, std::nullopt});
+        if (row.expect) unsent.back().expected = row.expect->Text();
+    }
+    return unsent;
+}
+
+// A report for ports that never ran: each with `error`.
+RunReport Unopened(const RunnerOptions& options, const std::vector<RowTexts>& rows,
+                   const std::string& error)
+{
+    RunReport report;
+    for (const PortSpec& spec : options.ports)
+        report.ports.push_back({PortName(spec), false, error, UnsentRows(rows)});
+    return report;
+}
+
+// The summary on stderr and the JUnit file, if asked for; the exit code.
+int Finish(const RunnerOptions& options, const RunReport& report, const std::string& protocolName,
+           int exitCode)
+{
+    WriteConsoleText(stderr, options.json ? SummaryJson(report, exitCode) : SummaryText(report));
+    if (!options.junit.empty() && !WriteJUnitFile(options.junit, JUnitXml(report, protocolName))) {
+        WriteMessageLine("quillard-run: " + options.junit + ": cannot be written");
+        if (exitCode == kExitAllSucceeded) exitCode = kExitSomeFailed;
+    }
+    return exitCode;
 }
 
 }  // namespace
@@ -131,60 +187,61 @@ int RunTransactions(const RunnerOptions& options)
     if (!ChooseProtocol(options, settings, protocol)) return kExitUsage;
     const int language = options.language.value_or(settings.language);
 
-    const auto rowTexts = CollectRows(options, protocol.entry);
+    auto rowTexts = CollectRows(options, protocol.entry);
     if (!rowTexts) return kExitUsage;
     std::string refused;
-    const auto rows = PrepareRows(*rowTexts, protocol.addrLen, protocol.hexMode, language, refused);
-    if (!rows) {
+    auto loopRows = PrepareRows(*rowTexts, protocol.addrLen, protocol.hexMode, language, refused);
+    if (!loopRows) {
         WriteMessageLine(refused);
         return kExitUsage;
     }
+    const RunRows rows{std::move(*loopRows), std::move(*rowTexts)};
+    const std::string protocolName = ProtocolName(protocol);
 
     LoadedPlugin plugin;
-    const ProtocolLoadReport report{[](const std::string& message) { WriteMessageLine(message); },
-                                    {}};
-    if (!LoadProtocolFile(plugin.handle, protocol.pluginPath, report)) {
-        WriteMessageLine(LoadFailedMessage(protocol.pluginName));
-        return kExitCannotOpen;
+    const ProtocolLoadReport loadReport{
+        [](const std::string& message) { WriteMessageLine(message); }, {}};
+    if (!LoadProtocolFile(plugin.handle, protocol.pluginPath, loadReport)) {
+        const std::string failed = LoadFailedMessage(protocol.pluginName);
+        WriteMessageLine(failed);
+        return Finish(options, Unopened(options, rows.texts, failed), protocolName,
+                      kExitCannotOpen);
     }
 
-    RunnerSink sink(options.quiet, options.timestamps);
-    TransactionEngine engine(sink);
-    engine.SetProtocolApi(LoadedProtocolApi());
-    engine.SetCharTimeout(options.charTimeout);
-    CxComm comm;
-    CxHid hid;
-    CxBasePort* port = OpenChosenPort(options, language, comm, hid);
-    if (!port) return kExitCannotOpen;
-    engine.SetCurrentPort(port);
-
     CatchInterrupts();
-    using Clock = std::chrono::steady_clock;
-    const auto deadline =
-        options.seconds
-            ? std::optional(Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                               std::chrono::duration<double>(*options.seconds)))
-            : std::nullopt;
-    const unsigned long passes = options.passes.value_or(options.seconds ? ULONG_MAX : 1);
-    const auto timeLeft = [&] { return !deadline || Clock::now() < *deadline; };
-    RunSummary summary;
-    PresenceNotices presence;
-    unsigned long pass = 0;
-    RunLoopPasses(
-        engine, *rows, [&] { return pass++ < passes && timeLeft() && !Interrupted(); },
-        [&](int result) {
-            summary.Add(engine.LastTransaction());
-            if (const auto change = presence.TakeChange(*port))
-                WriteMessageLine(DevicePresenceText(options.comNumber, *change, language == 1));
-            if (options.stopOnError && result != kTransactOk) return false;
-            return timeLeft() && !Interrupted();
-        },
-        [&] { return timeLeft() && !Interrupted(); });
+    RunLimits limits;
+    limits.stopOnError = options.stopOnError;
+    if (options.seconds)
+        limits.deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(*options.seconds));
+    limits.passes = options.passes.value_or(options.seconds ? ULONG_MAX : 1);
 
-    const bool interrupted = Interrupted();
-    const int exitCode = ExitCode(summary, interrupted);
-    WriteConsoleText(stderr, options.json ? SummaryJson(summary, interrupted, exitCode)
-                                          : SummaryText(summary, interrupted));
-    port->Close();
-    return exitCode;
+    std::mutex pluginLock;
+    const bool several = options.ports.size() > 1;
+    std::vector<std::unique_ptr<PortRun>> runs;
+    for (const PortSpec& spec : options.ports) {
+        runs.push_back(std::make_unique<PortRun>(
+            spec, options, several ? PortName(spec) + " " : std::string(), pluginLock));
+        runs.back()->Open(language);
+    }
+    {
+        std::vector<std::jthread> workers;
+        for (auto& run : runs) {
+            if (run->Report().opened)
+                workers.emplace_back([&, port = run.get()] { port->Run(rows, limits, language); });
+        }
+    }  // every worker has ended here
+
+    RunReport report;
+    report.interrupted = Interrupted();
+    report.expectsReplies = std::any_of(rows.texts.begin(), rows.texts.end(),
+                                        [](const RowTexts& row) { return row.expect.has_value(); });
+    for (auto& run : runs) {
+        run->Close();
+        report.ports.push_back(run->Report());
+        // a port that never opened still names the rows it did not send
+        if (!run->Report().opened) report.ports.back().rows = UnsentRows(rows.texts);
+    }
+    return Finish(options, report, protocolName, ExitCode(report));
 }

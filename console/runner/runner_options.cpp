@@ -38,8 +38,48 @@ private:
         return {};
     }
 
+    // "--com N", "--com COMn", "--com N-M" (a range), "--hid INDEX".
+    std::string TakePorts(std::string_view name, std::string_view value);
+
     RunnerOptions& o;
 };
+
+// The most ports one run takes.
+constexpr unsigned long kMostPorts = 256;
+
+std::string Parser::TakePorts(std::string_view name, std::string_view v)
+{
+    const bool com = name == "--com";
+    // the number as the window reads its port box or its HID reader box
+    const std::string_view lead = com ? "COM" : "Vemra HIDDevice ID: ";
+    std::string_view first = v, last = v;
+    if (const std::size_t dash = v.find('-'); com && dash != std::string_view::npos) {
+        first = v.substr(0, dash);
+        last = v.substr(dash + 1);
+    }
+    if (!DigitsAfterLeading(first, lead) || !DigitsAfterLeading(last, lead))
+        return std::string(name) + ": '" + std::string(v) +
+               (com ? "' is no COM port (give N, COMn or a range N-M)"
+                    : "' is no HID reader index");
+    const unsigned long low = com ? ComNumberFromText(first) : HidIndexFromEntry(first);
+    const unsigned long high = com ? ComNumberFromText(last) : low;
+    if (high < low || high - low >= kMostPorts)
+        return std::string(name) + ": '" + std::string(v) + "' is no range of at most " +
+               std::to_string(kMostPorts) + " ports";
+    for (unsigned long number = low;; ++number) {
+        const PortSpec port{com ? PortChoice::kCom : PortChoice::kHid, number, {}, {}};
+        const auto same = [&](const PortSpec& other) {
+            return other.kind == port.kind && other.number == port.number;
+        };
+        if (std::any_of(o.ports.begin(), o.ports.end(), same))
+            return PortName(port) + " is given twice";
+        if (o.ports.size() >= kMostPorts)
+            return std::string("more than ") + std::to_string(kMostPorts) + " ports";
+        o.ports.push_back(port);
+        if (number == high) break;
+    }
+    return {};
+}
 
 // Options without a value, and what each does.
 using FlagAction = void (*)(RunnerOptions&);
@@ -71,32 +111,27 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
     static const char* const kValued[] = {"--com",    "--settings", "--char-timeout", "--hid",
                                           "--folder", "--protocol", "--plugin",       "--addr-len",
                                           "--send",   "--rows",     "--timeout",      "--loop",
-                                          "--for",    "--lang"};
+                                          "--for",    "--lang",     "--junit"};
     if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued))
         return "unknown option '" + std::string(name) + "'";
     if (!value) return std::string(name) + " needs a value";
     usedValue = true;
     const std::string_view v = *value;
     if (name == "--com" || name == "--hid") {
-        const bool com = name == "--com";
-        if (o.port != PortChoice::kNone && (o.port == PortChoice::kCom) != com)
-            return "--com and --hid cannot go together";
-        // the number as the window reads its port box or its HID reader box
-        if (!DigitsAfterLeading(v, com ? "COM" : "Vemra HIDDevice ID: "))
-            return std::string(name) + ": '" + std::string(v) +
-                   (com ? "' is no COM port (give N or COMn)" : "' is no HID reader index");
-        o.port = com ? PortChoice::kCom : PortChoice::kHid;
-        (com ? o.comNumber : o.hidIndex) = com ? ComNumberFromText(v) : HidIndexFromEntry(v);
+        return TakePorts(name, v);
     } else if (name == "--settings") {
-        o.lineSetting = LineSettingWithoutBlanks(v);
+        const std::string setting = LineSettingWithoutBlanks(v);
         // A setting the port cannot read is the command line's fault, told
         // before any port is touched.
         CommState parsed;
-        if (!BuildCommState(o.lineSetting.c_str(), parsed))
+        if (!BuildCommState(setting.c_str(), parsed))
             return "--settings: '" + std::string(v) +
                    "' is no line setting (give all four fields, such as \"19200,n,8,1\")";
+        (o.ports.empty() ? o.lineSetting : o.ports.back().lineSetting.emplace()) = setting;
     } else if (name == "--char-timeout") {
-        return Unsigned(name, v, o.charTimeout, 1, 100000);
+        return Unsigned(name, v,
+                        o.ports.empty() ? o.charTimeout : o.ports.back().charTimeout.emplace(), 1,
+                        100000);
     } else if (name == "--folder") {
         o.folder = v;
     } else if (name == "--protocol") {
@@ -124,6 +159,9 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
         if (text.empty() || *end || !std::isfinite(seconds) || seconds <= 0)
             return "--for: '" + text + "' is no positive number of seconds";
         o.seconds = seconds;
+    } else if (name == "--junit") {
+        if (v.empty()) return "--junit needs a file";
+        o.junit = v;
     } else if (name == "--lang") {
         if (v == "en" || v == "EN")
             o.language = 1;
@@ -139,7 +177,7 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
 std::string CheckCombination(const RunnerOptions& o, bool addrLenGiven)
 {
     if (o.help || o.version || o.list) return {};
-    if (o.port == PortChoice::kNone) return "no port: give --com N, --hid INDEX or --list";
+    if (o.ports.empty()) return "no port: give --com N, --hid INDEX or --list";
     if (!o.plugin.empty() && !o.protocol.empty())
         return "--protocol and --plugin cannot go together";
     if (o.plugin.empty() && (addrLenGiven || !o.hexMode))
@@ -153,6 +191,12 @@ std::string CheckCombination(const RunnerOptions& o, bool addrLenGiven)
 }
 
 }  // namespace
+
+std::string PortName(const PortSpec& port)
+{
+    std::string name = port.kind == PortChoice::kCom ? "COM" : "HID";
+    return name += std::to_string(port.number);
+}
 
 ParsedOptions ParseRunnerOptions(std::span<const std::string_view> args)
 {
@@ -190,12 +234,14 @@ Sends commands to a reader the way the Quillard console does: through a
 protocol plug-in, over a serial port or a HID reader, with the console's
 time-out rules and traffic-log lines.
 
-PORT
-  --com N|COMn           the serial port COMn
-  --settings TEXT        its line setting (default "19200,n,8,1")
+PORT (repeatable: every port runs the rows at the same time, on its own)
+  --com N|COMn|N-M       the serial port COMn, or the ports COMN to COMM
+  --settings TEXT        the line setting (default "19200,n,8,1")
   --char-timeout MS      the silence that ends a reply, 1-100000 (default 30)
   --hid INDEX            the HID reader at this interface index
   --list                 print the COM ports (with their devices) and HID readers
+  --settings and --char-timeout given after a port are that port's own; given
+  before any port, they are every port's that has none of its own.
 
 PROTOCOL (default: the first protocol of the settings file)
   --folder DIR           the program folder: Vemra_Test.ini, History.ini,
@@ -206,7 +252,11 @@ PROTOCOL (default: the first protocol of the settings file)
     --text               text commands (default: hexadecimal)
 
 COMMANDS (repeatable, sent in the order given)
-  --send [ADDR:]CMD[@MS] one row: address, command, reply time-out in ms
+  --send [ADDR:]CMD[@MS][=>REPLY]
+                         one row: address, command, reply time-out in ms, and
+                         the reply it must get: hexadecimal bytes, ?? for any
+                         byte, a last * for any rest (=>90 00, =>61??, =>6F*);
+                         a reply that differs counts as MISMATCH
   --rows FILE            one row a line, as --send (blank and # lines skipped)
   --history              the protocol's rows from History.ini
   --timeout MS           the reply time-out of rows without @MS (default 200;
@@ -215,19 +265,24 @@ COMMANDS (repeatable, sent in the order given)
 RUN
   --loop N               N passes over the rows (default 1)
   --for SECONDS          passes until this time is up
-  --stop-on-error        stop at the first transaction that does not succeed
+  --stop-on-error        stop a port at its first transaction that does not
+                         succeed (a mismatch too)
 
 OUTPUT
   --timestamps           the local time before each log line
   --quiet                no log lines, only the summary
   --json                 the summary as one JSON object (the last line on stderr)
+  --junit FILE           write the results as JUnit XML when the run ends: a
+                         test suite per port, a test case per row
   --lang en|cn           the language of the row checks' messages (default:
                          the settings file's)
   --help, --version
 
-The traffic-log lines go to stdout, messages and the summary to stderr.
-Exit codes: 0 every transaction succeeded; 1 some did not; 2 bad command line,
-row or settings file; 3 the port or the plug-in could not be opened;
-130 interrupted (Ctrl+C: the transaction under way ends first).
+The traffic-log lines go to stdout (with several ports, each after its port's
+name), messages and the summary to stderr.
+Exit codes: 0 every transaction succeeded; 1 some did not (or did not get the
+reply they expect), or a port of several could not be opened; 2 bad command
+line, row or settings file; 3 the plug-in or every port could not be opened;
+130 interrupted (Ctrl+C: each port's transaction under way ends first).
 )";
 }

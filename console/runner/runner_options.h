@@ -7,7 +7,25 @@
 #include <string_view>
 #include <vector>
 
-enum class PortChoice { kNone, kCom, kHid };
+enum class PortChoice { kCom, kHid };
+
+struct RunnerOptions;
+
+// One port of a run; each runs the rows on a worker of its own.
+struct PortSpec {
+    PortChoice kind = PortChoice::kCom;
+    unsigned long number = 0;  // the COM number, or the HID reader's index
+    // Its own line setting and character time-out, given after it; else the
+    // run's.
+    std::optional<std::string> lineSetting;
+    std::optional<unsigned long> charTimeout;
+
+    std::string LineSetting(const RunnerOptions& options) const;
+    unsigned long CharTimeout(const RunnerOptions& options) const;
+};
+
+// "COM3", or "HID0" for the HID reader at index 0.
+std::string PortName(const PortSpec& port);
 
 // Where the commands come from, in the order the command line gives them.
 struct RowSource {
@@ -21,11 +39,9 @@ struct RunnerOptions {
     bool version = false;
     bool list = false;
 
-    PortChoice port = PortChoice::kNone;
-    unsigned long comNumber = 0;
-    unsigned long hidIndex = 0;
-    std::string lineSetting = "19200,n,8,1";  // blanks removed
-    unsigned long charTimeout = 30;
+    std::vector<PortSpec> ports;              // in the order given
+    std::string lineSetting = "19200,n,8,1";  // blanks removed; for ports without their own
+    unsigned long charTimeout = 30;           // likewise
 
     std::string folder;    // empty: the program's own
     std::string protocol;  // a name or an index of the catalogue; empty: the first
@@ -43,6 +59,7 @@ struct RunnerOptions {
     bool timestamps = false;
     bool quiet = false;
     bool json = false;
+    std::string junit;            // the JUnit XML file to write at the end, if any
     std::optional<int> language;  // --lang: 1 English, 0 Chinese
 };
 
@@ -54,3 +71,13 @@ struct ParsedOptions {
 ParsedOptions ParseRunnerOptions(std::span<const std::string_view> args);
 
 std::string UsageText();
+
+inline std::string PortSpec::LineSetting(const RunnerOptions& options) const
+{
+    return lineSetting.value_or(options.lineSetting);
+}
+
+inline unsigned long PortSpec::CharTimeout(const RunnerOptions& options) const
+{
+    return charTimeout.value_or(options.charTimeout);
+}

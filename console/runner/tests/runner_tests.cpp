@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -20,9 +22,10 @@ using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
 
-// A3 is never answered; every other request gets 90 00. (The test plug-ins
-// send the command text's bytes as they are: "00" goes out as 30 30.)
-constexpr const char* kReaderTable = "A3 => none\n* => 90 00\n";
+// A3 is never answered, B2 gets 6A 82; every other request gets 90 00. (The
+// test plug-ins send the command text's bytes as they are: "00" goes out as
+// 30 30.)
+constexpr const char* kReaderTable = "A3 => none\nB2 => 6A 82\n* => 90 00\n";
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -164,7 +167,8 @@ TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
         {{"--bogus"}, 2, "quillard-run: unknown option '--bogus'\nTry 'quillard-run --help'."},
         {{"--com"}, 2, "--com needs a value"},
         {{"--com", "two", "--send", "A1"}, 2, "'two' is no COM port"},
-        {{"--com", "200", "--hid", "1", "--send", "A1"}, 2, "--com and --hid cannot go together"},
+        {{"--com", "200", "--com", "COM200", "--send", "A1"}, 2, "COM200 is given twice"},
+        {{"--com", "200", "--send", "A1=>9"}, 2, "--send 'A1=>9': the reply after '=>' has an odd"},
         {{"--send", "A1"}, 2, "no port: give --com N, --hid INDEX or --list"},
         {{"--com", "200"}, 2, "nothing to send"},
         {{"--com", "200", "--char-timeout", "0", "--send", "A1"},
@@ -209,6 +213,9 @@ TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
          3,
          "Function: tlx_ReaderToPC can't be found."},
         {{"--com", "201", "--send", "A1"}, 3, "Open COM 201 Failed！"},
+        {{"--com", "201", "--send", "A1", "--json"},
+         3,
+         "\"opened\":false,\"error\":\"Open COM 201"},
         {{"--hid", "4000", "--send", "A1", "--lang", "en"},
          3,
          "Vemra HIDDevice ID: 4000 Open failed!"},
@@ -222,7 +229,7 @@ TEST_F(RunnerTest, OptionsRowsAndFailuresGiveTheirMessageAndExitCode)
         EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
         EXPECT_THAT(run.err, HasSubstr(c.stderrHas));
         EXPECT_THAT(run.out, HasSubstr(c.stdoutHas));
-        if (c.exitCode >= 2) {
+        if (c.exitCode >= 2 && c.stdoutHas.empty()) {
             EXPECT_THAT(run.out, ::testing::IsEmpty());
         }
     }
@@ -337,6 +344,168 @@ TEST_F(RunnerTest, AnInterruptEndsTheRunAfterTheTransactionUnderWay)
     const auto separators = std::count(lines.begin(), lines.end(), kSep);
     EXPECT_THAT(run.err, HasSubstr("transactions: " + std::to_string(separators) + "\n"));
     EXPECT_THAT(run.err, HasSubstr("interrupted\n"));
+}
+
+// A row may name the reply it must get: a reply the plug-in calls a success
+// but that differs is a MISMATCH, told after its IN line, and fails the run.
+TEST_F(RunnerTest, ExpectedRepliesAreCheckedAndAMismatchFailsTheRun)
+{
+    ASSERT_TRUE(reader.Started());
+    const std::string kInRefused = "  IN│ SUCCESS│use      Tms│ 6A 82 ";
+    const struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<std::string> lines;
+        std::string summary;
+    } cases[] = {
+        {{"--send", "A1=>9000"},
+         0,
+         {" OUT│ SUCCESS│            │ A1 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
+         "SUCCESS: 1\nMISMATCH: 0\n"},
+        {{"--send", "B2=>9000"},
+         1,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, "expected 90 00", kSep},
+         "SUCCESS: 0\nMISMATCH: 1\n"},
+        {{"--send", "B2=>9000", "--lang", "cn"},
+         1,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, "期望 90 00", kSep},
+         "MISMATCH: 1\n"},
+        {{"--send", "B2=>6A??"},
+         0,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, kSep},
+         "SUCCESS: 1\n"},
+        {{"--send", "B2=>6A"},
+         1,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, "expected 6A", kSep},
+         "MISMATCH: 1\n"},
+        {{"--send", "B2=>6A*"},
+         0,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, kSep},
+         "SUCCESS: 1\n"},
+        // no reply is NO DATA, not a mismatch
+        {{"--send", "A3@30=>9000"}, 1, {kOutA3, kNoData, kSep}, "MISMATCH: 0\nNO DATA: 1\n"},
+        // the command as text: "hi" goes out as 68 69
+        {{"--plugin", Plugin("PassThrough"), "--text", "--send", "hi=>90 00"},
+         0,
+         {" OUT│ SUCCESS│            │ 68 69 ", "  IN│ SUCCESS│use      Tms│ 90 00 ", kSep},
+         "SUCCESS: 1\n"},
+        // a mismatch stops the run at once with --stop-on-error
+        {{"--send", "B2=>9000", "--send", "A1", "--loop", "3", "--stop-on-error"},
+         1,
+         {" OUT│ SUCCESS│            │ B2 ", kInRefused, "expected 90 00", kSep},
+         "transactions: 1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        std::vector<std::string> args = {"--com", "200"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ChildProcess run(Command(args));
+        EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
+        EXPECT_THAT(WithoutTimes(Lines(run.out)), ElementsAreArray(c.lines));
+        EXPECT_THAT(run.err, HasSubstr(c.summary));
+    }
+}
+
+// The file's parts as /usr/bin/python3 reads them back with the standard
+// library, one line each.
+std::string JUnitAsRead(const std::string& file)
+{
+    ChildProcess read({"/usr/bin/python3", JUNIT_SUMMARY_PATH, file});
+    EXPECT_EQ(read.Finish(), 0) << read.err;
+    return read.out;
+}
+
+std::string ComLine(int com)
+{
+    return "COM" + std::to_string(com) + " ";
+}
+
+// Eight readers at once, one of them silent, and a port that cannot be
+// opened: each port counts its own transactions, the lines of different ports
+// never run into each other, and the JUnit file says the same.
+TEST_F(RunnerTest, EightReadersInOneRunEachCountedOnItsOwn)
+{
+    ASSERT_TRUE(reader.Started());
+    std::vector<std::unique_ptr<SimReaderProcess>> more;
+    for (int com = 201; com <= 207; ++com) {
+        more.push_back(std::make_unique<SimReaderProcess>(
+            Folder(), com == 204 ? "* => none\n" : kReaderTable, com));
+        ASSERT_TRUE(more.back()->Started());
+    }
+    const std::string junit = folder.Path("results/junit.xml");
+    std::filesystem::create_directory(folder.Path("results"));
+    ChildProcess run(Command({"--com", "200-207", "--com", "COM230", "--char-timeout", "2",
+                              "--send", "A1@1000=>9000", "--send", "B2@1000=>9000", "--loop", "5",
+                              "--junit", junit, "--json"}));
+    EXPECT_EQ(run.Finish(), 1) << run.err;
+    const std::regex line(
+        R"(COM20[0-7] ( OUT│ SUCCESS│            │ (A1|B2) |  IN│ (SUCCESS|NO DATA)│use +\d+ms│ (90 00 |6A 82 |\.\.\.)|expected 90 00|──┼.*))");
+    std::map<std::string, int> separators;
+    for (const std::string& text : Lines(run.out)) {
+        EXPECT_TRUE(std::regex_match(text, line)) << text;
+        if (text.ends_with(kSep)) ++separators[text.substr(0, 6)];
+    }
+    for (int com = 200; com <= 207; ++com)
+        EXPECT_EQ(separators[ComLine(com).substr(0, 6)], 10) << com;
+    EXPECT_THAT(run.err, HasSubstr("Open COM 230 Failed！"));
+    // 7 × 5 as expected, 7 × 5 mismatched, 10 silent
+    EXPECT_THAT(run.err, HasSubstr("{\"transactions\":80,\"outcomes\":{\"SUCCESS\":35,"
+                                   "\"NO DATA\":10,"));
+    EXPECT_THAT(run.err, HasSubstr("\"MISMATCH\":35},"));
+    EXPECT_THAT(run.err,
+                HasSubstr("{\"port\":\"COM204\",\"opened\":true,\"error\":null,"
+                          "\"transactions\":10,\"outcomes\":{\"SUCCESS\":0,\"NO DATA\":10,"));
+    EXPECT_THAT(run.err, HasSubstr("{\"port\":\"COM230\",\"opened\":false,"));
+
+    const std::string read = JUnitAsRead(junit);
+    EXPECT_THAT(read, HasSubstr("testsuites tests=18 failures=9 errors=2 skipped=0\n"));
+    EXPECT_THAT(read, HasSubstr("testsuite COM203 tests=2 failures=1 errors=0 skipped=0\n"
+                                "testcase Direct A1@1000=>9000 ok transactions=5 "
+                                "round_trip_ms.min round_trip_ms.mean round_trip_ms.p99 "
+                                "round_trip_ms.max first_byte_ms.min"));
+    EXPECT_THAT(read, HasSubstr("testcase Direct B2@1000=>9000 failure 'MISMATCH: 5 of 5 "
+                                "transactions failed (MISMATCH 5); first reply 6A 82, expected "
+                                "90 00' transactions=5"));
+    EXPECT_THAT(read, HasSubstr("testsuite COM204 tests=2 failures=2 errors=0 skipped=0\n"
+                                "testcase Direct A1@1000=>9000 failure 'NO DATA: 5 of 5 "
+                                "transactions failed (NO DATA 5)'"));
+    EXPECT_THAT(read, HasSubstr("testsuite COM230 tests=2 failures=0 errors=2 skipped=0\n"
+                                "testcase Direct A1@1000=>9000 error 'Open COM 230 Failed！'"));
+}
+
+// Ctrl+C during a run of eight ports: each ends its transaction under way,
+// then all stop, and the JUnit file is whole.
+TEST_F(RunnerTest, AnInterruptWithEightPortsLeavesAWholeJUnitFile)
+{
+    ASSERT_TRUE(reader.Started());
+    std::vector<std::unique_ptr<SimReaderProcess>> more;
+    for (int com = 201; com <= 207; ++com) {
+        more.push_back(std::make_unique<SimReaderProcess>(Folder(), kReaderTable, com));
+        ASSERT_TRUE(more.back()->Started());
+    }
+    const std::string junit = folder.Path("junit.xml");
+    ChildProcess run(Command(
+        {"--com", "200-207", "--send", "A1", "--send", "A3@400", "--for", "60", "--junit", junit}));
+    ASSERT_TRUE(run.ReadUntil(
+        [](const std::string& out) { return std::count(out.begin(), out.end(), '\n') > 40; }, 20s));
+    run.Signal(SIGINT);
+    EXPECT_EQ(run.Finish(10s), 130) << run.err;
+    const auto lines = Lines(run.out);
+    for (int com = 200; com <= 207; ++com) {
+        std::vector<std::string> own;
+        for (const std::string& text : lines) {
+            if (text.starts_with(ComLine(com))) own.push_back(text.substr(ComLine(com).size()));
+        }
+        ASSERT_FALSE(own.empty()) << com;
+        EXPECT_EQ(own.back(), kSep) << com;  // no transaction left half-way
+    }
+    EXPECT_THAT(run.err, HasSubstr("total:\n"));
+    EXPECT_THAT(run.err, HasSubstr("interrupted\n"));
+    const std::string read = JUnitAsRead(junit);
+    EXPECT_THAT(read, HasSubstr("testsuites tests=16 "));
+    EXPECT_EQ(std::count(read.begin(), read.end(), '\n'), 1 + 8 + 16) << read;
+    EXPECT_THAT(read, HasSubstr("testsuite COM207 tests=2 failures=1 errors=0 skipped=0 "
+                                "interrupted\n"));
 }
 
 }  // namespace

@@ -11,9 +11,10 @@
 
 class SimReaderProcess {
 public:
-    // `folder` is the program folder; the reader's link goes into its ComPorts.
-    SimReaderProcess(const std::string& folder, const std::string& table)
-        : m_reader(Start(folder, table))
+    // `folder` is the program folder; the reader's link goes into its ComPorts
+    // as COM`com`.
+    SimReaderProcess(const std::string& folder, const std::string& table, int com = 200)
+        : m_com(com), m_reader(Start(folder, table, com))
     {
         m_reader.ReadUntil(
             [](const std::string& out) { return out.find('\n') != std::string::npos; },
@@ -32,7 +33,10 @@ public:
         m_reader.Finish(std::chrono::seconds(5));
     }
 
-    bool Started() const { return m_reader.out.rfind("Simulated reader on COM200", 0) == 0; }
+    bool Started() const
+    {
+        return m_reader.out.rfind("Simulated reader on COM" + std::to_string(m_com), 0) == 0;
+    }
     // The requests it has logged, waiting up to 2 s for `expected` of them.
     std::size_t Requests(std::size_t expected)
     {
@@ -50,14 +54,16 @@ private:
             ++count;
         return count;
     }
-    static ChildProcess Start(const std::string& folder, const std::string& table)
+    static ChildProcess Start(const std::string& folder, const std::string& table, int com)
     {
         const std::string links = folder + "/ComPorts";
         std::filesystem::create_directories(links);
-        std::ofstream(folder + "/reader.table") << table;
-        return ChildProcess({SIM_READER_PATH, "--com", "200", "--links", links, "--quiet", "1",
-                             "--table", folder + "/reader.table"});
+        const std::string tableFile = folder + "/reader" + std::to_string(com) + ".table";
+        std::ofstream(tableFile) << table;
+        return ChildProcess({SIM_READER_PATH, "--com", std::to_string(com), "--links", links,
+                             "--quiet", "1", "--table", tableFile});
     }
 
+    int m_com;
     ChildProcess m_reader;
 };

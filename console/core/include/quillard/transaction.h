@@ -5,7 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "quillard/protocol_api.h"
@@ -90,6 +92,16 @@ public:
     // The last transaction's outcome and round trip; read it on the thread that
     // called Transact.
     const TransactRecord& LastTransaction() const { return m_last; }
+    // The last transaction's reply as the plug-in unwrapped it; empty when it
+    // read none (or one the plug-in claimed to be longer than the bytes read).
+    std::span<const unsigned char> LastReply() const
+    {
+        return {m_work, static_cast<std::size_t>(m_nLastReplyLength)};
+    }
+
+    // A lock every call into the plug-in holds, for engines on several threads
+    // sharing one plug-in: plug-ins are written for one caller at a time.
+    void SetPluginLock(std::mutex* lock) { m_pPluginLock = lock; }
 
     // The silence that ends a reply, in ms.
     void SetCharTimeout(unsigned long ms) { m_nCharTimeout.store(ms); }
@@ -106,6 +118,8 @@ private:
     ProtocolApi m_api;
     std::atomic<unsigned long> m_nCharTimeout{kDefaultCharTimeout};
     TransactRecord m_last;
+    int m_nLastReplyLength = 0;
+    std::mutex* m_pPluginLock = nullptr;
 
     unsigned char m_work[kBufferSize];       // the command text, then the unwrapped reply
     char m_szHex[3 * kBufferSize + 1] = {};  // the rendering of the frame, then of the reply

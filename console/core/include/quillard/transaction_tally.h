@@ -27,6 +27,8 @@ struct DurationFigures {
 class DurationSeries {
 public:
     void Add(std::chrono::nanoseconds duration);
+    // Every time of `other` too, as if each had been added here.
+    void Add(const DurationSeries& other);
     std::size_t Count() const { return m_count; }
     // Minimum, mean and maximum are exact; p99 is the nearest rank (the
     // smallest time that 99 % of the series do not exceed) to the microsecond.
@@ -43,6 +45,8 @@ private:
 class TransactionTally {
 public:
     void Add(const TransactRecord& record);
+    // Every transaction of `other` too.
+    void Add(const TransactionTally& other);
 
     long long Transactions() const { return m_transactions; }
     long long Count(TransactOutcome outcome) const

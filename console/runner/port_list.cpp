@@ -1,5 +1,6 @@
-#include "runner_ports.h"
+#include "port_list.h"
 
+#include "hollet/CxHid.h"
 #include "quillard/com_port_list.h"
 #include "quillard/port_texts.h"
 #include "runner_output.h"
@@ -13,16 +14,4 @@ void ListPorts()
     if (index == CxHid::kNoDevice) WriteConsoleText(stdout, std::string(kNoHidDeviceText) + "\n");
     for (; index != CxHid::kNoDevice; index = CxHid::FindNextHidDev(index))
         WriteConsoleText(stdout, HidEntryText(index) + "\n");
-}
-
-CxBasePort* OpenChosenPort(const RunnerOptions& options, int language, CxComm& comm, CxHid& hid)
-{
-    if (options.port == PortChoice::kCom) {
-        if (comm.Open(options.comNumber, options.lineSetting.c_str())) return &comm;
-        WriteMessageLine(ComOpenFailedMessage(options.comNumber));
-        return nullptr;
-    }
-    if (hid.Open(options.hidIndex)) return &hid;
-    WriteMessageLine(HidOpenFailedMessage(options.hidIndex, language));
-    return nullptr;
 }
