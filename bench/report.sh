@@ -21,6 +21,8 @@ echo "running the benchmarks (about $((memory_run / 700 / 60 + 2)) minutes)..." 
 "$bench/loop_bench" 5 --peer "$top/bench/pyserial_peer.py" 2>/dev/null >"$out/loop.txt"
 "$bench/loop_bench" 5 --delay 10 --peer "$top/bench/pyserial_peer.py" 2>/dev/null >"$out/delay.txt"
 "$bench/loop_bench" 1 "$memory_run" 2>/dev/null >"$out/memory.txt"
+/usr/bin/python3 "$top/bench/many_readers_bench.py" "$top/build/quillard-run" \
+    "$top/build/quillard-sim-reader" "$top/build/Protocols/Corvane.so" >"$out/readers.txt"
 
 # The number after `label` in a file: field() FILE LABEL [WORD-INDEX after the label]
 field() { grep -F "$2" "$1" | head -1 | sed "s/.*$(printf '%s' "$2" | sed 's/[][\/.*^$]/\\&/g')//" |
@@ -52,4 +54,6 @@ row "bare C loop, same waits" "$bare_rate tr/s" "" ""
 row "event-loop lateness p99 while looping" "$p99 ms" "< 50 ms" ""
 row "round trip, reader answering in 10 ms" "$window_rt ms" "no further than peer" "$py_rt ms"
 row "round trip, quillard-run, reader in 10 ms" "$runner_rt ms" "" "$py_rt ms"
+row "quillard-run, 8 readers / 1 reader: rate" "$(field "$out/readers.txt" "rate of 8 readers / rate of 1:")x" ">= 7x" ""
+row "quillard-run, 8 readers / 1 reader: CPU per tr." "$(field "$out/readers.txt" "CPU per transaction, 8 readers / 1:")x" "<= 1x" ""
 row "memory over $memory_run transactions" "$mem_start -> max $mem_max kB" "flat" ""

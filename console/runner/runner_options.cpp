@@ -42,6 +42,9 @@ private:
     std::string TakePorts(std::string_view name, std::string_view value);
 
     RunnerOptions& o;
+    // The first port of the last --com or --hid: the ports that a line
+    // setting or character time-out given after it are for.
+    std::size_t m_nLastPortsStart = 0;
 };
 
 // The most ports one run takes.
@@ -63,6 +66,7 @@ std::string Parser::TakePorts(std::string_view name, std::string_view v)
                     : "' is no HID reader index");
     const unsigned long low = com ? ComNumberFromText(first) : HidIndexFromEntry(first);
     const unsigned long high = com ? ComNumberFromText(last) : low;
+    m_nLastPortsStart = o.ports.size();
     if (high < low || high - low >= kMostPorts)
         return std::string(name) + ": '" + std::string(v) + "' is no range of at most " +
                std::to_string(kMostPorts) + " ports";
@@ -127,11 +131,15 @@ std::string Parser::Take(std::string_view name, std::optional<std::string_view> 
         if (!BuildCommState(setting.c_str(), parsed))
             return "--settings: '" + std::string(v) +
                    "' is no line setting (give all four fields, such as \"19200,n,8,1\")";
-        (o.ports.empty() ? o.lineSetting : o.ports.back().lineSetting.emplace()) = setting;
+        if (o.ports.empty()) o.lineSetting = setting;
+        for (std::size_t i = m_nLastPortsStart; i < o.ports.size(); ++i)
+            o.ports[i].lineSetting = setting;
     } else if (name == "--char-timeout") {
-        return Unsigned(name, v,
-                        o.ports.empty() ? o.charTimeout : o.ports.back().charTimeout.emplace(), 1,
-                        100000);
+        unsigned long interval = 0;
+        if (auto error = Unsigned(name, v, interval, 1, 100000); !error.empty()) return error;
+        if (o.ports.empty()) o.charTimeout = interval;
+        for (std::size_t i = m_nLastPortsStart; i < o.ports.size(); ++i)
+            o.ports[i].charTimeout = interval;
     } else if (name == "--folder") {
         o.folder = v;
     } else if (name == "--protocol") {
@@ -240,8 +248,9 @@ PORT (repeatable: every port runs the rows at the same time, on its own)
   --char-timeout MS      the silence that ends a reply, 1-100000 (default 30)
   --hid INDEX            the HID reader at this interface index
   --list                 print the COM ports (with their devices) and HID readers
-  --settings and --char-timeout given after a port are that port's own; given
-  before any port, they are every port's that has none of its own.
+  --settings and --char-timeout given after a --com or --hid are the own of its
+  port (or range of ports); given before any port, they are every port's that
+  has none of its own.
 
 PROTOCOL (default: the first protocol of the settings file)
   --folder DIR           the program folder: Vemra_Test.ini, History.ini,

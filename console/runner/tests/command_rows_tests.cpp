@@ -122,6 +122,9 @@ TEST(RunnerPorts, RangesAndTheSettingsOfEachPort)
         {{"--settings", "9600,e,7,1", "--com", "3", "--com", "4", "--settings", "115200,n,8,1",
           "--char-timeout", "5", "--hid", "0", "--send", "A1"},
          "COM3(9600,e,7,1 30) COM4(115200,n,8,1 5) HID0(9600,e,7,1 30) "},
+        // after a range: every port of it
+        {{"--com", "1", "--com", "COM3-4", "--char-timeout", "1", "--send", "A1"},
+         "COM1(19200,n,8,1 30) COM3(19200,n,8,1 1) COM4(19200,n,8,1 1) "},
         {{"--com", "3-4", "--com", "COM4", "--send", "A1"}, "", "COM4 is given twice"},
         {{"--com", "5-3", "--send", "A1"}, "", "--com: '5-3' is no range of at most 256 ports"},
         {{"--com", "1-300", "--send", "A1"}, "", "--com: '1-300' is no range"},
