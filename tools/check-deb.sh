@@ -95,6 +95,13 @@ runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin \
     quillard-run --com 1024 --history >/dev/null 2>"$home/run.err" || status=$?
 [[ $status -eq 3 ]] || { cat "$home/run.err"; fail "quillard-run --history did not read the user's history ($status)"; }
 [[ $(snapshot) == "$before" ]] || fail "/usr/lib/quillard/ was changed"
+step "the Python wrapper and its pytest plug-in, installed"
+found=$(runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin \
+    /usr/bin/python3 -c 'import quillard; print(quillard.find_program())') ||
+    fail "import quillard failed"
+[[ $found == /usr/bin/quillard-run ]] || fail "the wrapper found $found, not /usr/bin/quillard-run"
+runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin /usr/bin/python3 -m pytest --help \
+    -p no:cacheprovider | grep -q -- --quillard-port || fail "pytest did not load the quillard plug-in"
 
 catalogue=/etc/quillard/Vemra_Test.ini
 step "the administrator edits $catalogue, then the package is upgraded"

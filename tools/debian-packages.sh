@@ -72,5 +72,27 @@ if ((${#missing[@]})); then
         grep -q '^E:' <<<"$updated" || break
         ((attempt < 4)) && sleep $((attempt * 15))
     done
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    if ! "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+        # A suite whose index of one architecture stayed out of date (seen for
+        # days on the security suite's i386 index behind a caching proxy)
+        # leaves the architectures at different versions, and packages that
+        # must be of one version on both (libc6, libpcre2-8-0 ...) cannot be
+        # installed. Install from the release and its updates alone, as
+        # versions that both architectures have, even a step back.
+        lagging=$(sed -n 's|^E: Failed to fetch .*/dists/\([^/]*\)/.*|\1|p' <<<"$updated" | sort -u)
+        [[ -n $lagging ]] || exit 1
+        codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+        echo "Installing again from $codename and $codename-updates alone (failed: $lagging)" >&2
+        preferences=$(mktemp)
+        for suite in $lagging; do
+            printf 'Package: *\nPin: release n=%s\nPin-Priority: -1\n\n' "$suite"
+        done >"$preferences"
+        printf 'Package: *\nPin: release n=%s\nPin-Priority: 1001\n\n' "$codename" \
+            "$codename-updates" >>"$preferences"
+        status=0
+        "${sudo[@]}" apt-get -o Dir::Etc::Preferences="$preferences" install -y -qq \
+            --no-install-recommends --allow-downgrades "${missing[@]}" || status=$?
+        rm -f "$preferences"
+        exit $status
+    fi
 fi

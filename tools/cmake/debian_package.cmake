@@ -36,6 +36,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/quillard/quillard)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, fonts-noto-cjk")
+# the runner's Python wrapper and its pytest plug-in
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3, python3-pytest")
 # The install puts the catalogue under /etc (an absolute destination), which
 # the package holds as a conffile.
 set(CPACK_SET_DESTDIR ON)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a Windows program of the cross build under Wine:
-#   tools/wine/run.sh [--arch i686|x86_64] PREFIX [--reader SIM_READER TABLE N] PROGRAM.exe [ARGS...]
+#   tools/wine/run.sh [--arch i686|x86_64] PREFIX [--reader SIM_READER TABLE N[,N...]] PROGRAM.exe [ARGS...]
 #   tools/wine/run.sh [--arch ...] PREFIX --stop-server
 # PREFIX is a Wine prefix of the build's own (32-bit for i686, the default),
 # made here on first use (under a lock, so that tests started together make it
@@ -10,7 +10,8 @@
 # --reader starts the native simulated reader SIM_READER answering from TABLE
 # on a pseudo-terminal, maps it into the prefix as COMn (Wine's port
 # overrides, which also list it under Hardware\DeviceMap\SerialComm), and
-# gives the program QUILLARD_TEST_COM=n. Wine is restarted for the mapping, so
+# gives the program QUILLARD_TEST_COM=n; with a list of numbers, a reader for
+# each (QUILLARD_TEST_COM is the first). Wine is restarted for the mapping, so
 # such a program must run alone.
 set -euo pipefail
 arch=i686
@@ -70,28 +71,41 @@ quiet_server
 ((${#reader[@]})) || exec "$wine" "$@"
 
 ports_key='HKLM\Software\Wine\Ports'
-com=${reader[2]}
-log=$prefix.reader.log
-"${reader[0]}" --com "$com" --links "$prefix.links" --table "${reader[1]}" >"$log" 2>&1 &
-reader_pid=$!
+# N may be a list, "40,41": a reader for each, each its own COM port.
+IFS=, read -r -a coms <<<"${reader[2]}"
+reader_pids=()
 stop_reader() {
-    kill "$reader_pid" 2>/dev/null || true
-    wait "$reader_pid" 2>/dev/null || true
-    "$wine" reg delete "$ports_key" /v "COM$com" /f >/dev/null 2>&1 || true
+    local com
+    for pid in "${reader_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    for com in "${coms[@]}"; do
+        "$wine" reg delete "$ports_key" /v "COM$com" /f >/dev/null 2>&1 || true
+    done
 }
 trap stop_reader EXIT
-for _ in $(seq 100); do
-    grep -q '^Simulated reader on' "$log" && break
-    kill -0 "$reader_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
-    sleep 0.1
+ptys=()
+for com in "${coms[@]}"; do
+    log=$prefix.reader$com.log
+    "${reader[0]}" --com "$com" --links "$prefix.links" --table "${reader[1]}" >"$log" 2>&1 &
+    reader_pids+=($!)
+    for _ in $(seq 100); do
+        grep -q '^Simulated reader on' "$log" && break
+        kill -0 "${reader_pids[-1]}" 2>/dev/null || { cat "$log" >&2; exit 1; }
+        sleep 0.1
+    done
+    pty=$(sed -n 's/^Simulated reader on COM[0-9]* (\(.*\)), link.*/\1/p' "$log")
+    [[ -n $pty ]] || { echo "the simulated reader did not start:" >&2; cat "$log" >&2; exit 1; }
+    ptys+=("$pty")
 done
-pty=$(sed -n 's/^Simulated reader on COM[0-9]* (\(.*\)), link.*/\1/p' "$log")
-[[ -n $pty ]] || { echo "the simulated reader did not start:" >&2; cat "$log" >&2; exit 1; }
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w
 quiet_server
-"$wine" reg add "$ports_key" /v "COM$com" /t REG_SZ /d "$pty" /f >/dev/null 2>&1
+for i in "${!coms[@]}"; do
+    "$wine" reg add "$ports_key" /v "COM${coms[i]}" /t REG_SZ /d "${ptys[i]}" /f >/dev/null 2>&1
+done
 "$wineserver" -k
 "$wineserver" -w
 quiet_server
-QUILLARD_TEST_COM=$com "$wine" "$@"
+QUILLARD_TEST_COM=${coms[0]} "$wine" "$@"

@@ -54,3 +54,45 @@ check_run("a Chinese program folder and rows file"
 check_run("a plug-in in a Chinese folder" --folder "${wine_folder}" --plugin
           "${wine_folder}\\插件\\Corvane.dll" --send "00 A4 04 00" --send A3@300)
 file(REMOVE_RECURSE "${folder}")
+
+# Two readers at once, COM40 and COM41, each on a worker of its own: every line
+# starts with its port, each port counts its own rows, and the JUnit file has
+# a test suite for each.
+set(junit "${WORK}/两个读卡器.xml")
+file(REMOVE "${junit}")
+windows_path("${junit}" wine_junit)
+execute_process(
+    COMMAND ${run_with} --reader ${READER} ${TABLE} 40,41 ${PROGRAM} --com COM40-41
+            --send "00 A4 04 00=>00 A4 *" --send "A3@300=>90 00" --junit "${wine_junit}"
+    COMMAND iconv -f GBK -t UTF-8
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULTS_VARIABLE results)
+list(GET results 0 exit_code)
+string(REPLACE "\r" "" out "${out}")
+string(REPLACE "\r" "" err "${err}")
+if(NOT exit_code EQUAL 1)
+    message(FATAL_ERROR "two ports: exit code ${exit_code}, expected 1\n${out}\n${err}")
+endif()
+foreach(port COM40 COM41)
+    string(REGEX MATCHALL "${port}  OUT│ SUCCESS│            │ 00 A4 04 00 \n" outs "${out}")
+    string(REGEX MATCHALL "${port}   IN│ NO DATA│use +[0-9]+ms│ \\.\\.\\.\n" missing "${out}")
+    list(LENGTH outs out_count)
+    list(LENGTH missing missing_count)
+    if(NOT out_count EQUAL 1 OR NOT missing_count EQUAL 1)
+        message(FATAL_ERROR "two ports: the lines of ${port}:\n${out}")
+    endif()
+    if(NOT err MATCHES "${port}:\n  transactions: 2\n  SUCCESS: 1\n  MISMATCH: 0\n  NO DATA: 1\n")
+        message(FATAL_ERROR "two ports: the summary of ${port}:\n${err}")
+    endif()
+endforeach()
+string(REGEX REPLACE "\n(COM4[01]) [^\n]*" "" strays "\n${out}")
+if(NOT strays STREQUAL "")
+    message(FATAL_ERROR "two ports: lines without their port:\n${out}")
+endif()
+file(READ "${junit}" xml)
+if(NOT xml MATCHES "<testsuite name=\"COM40\" tests=\"2\" failures=\"1\" errors=\"0\""
+   OR NOT xml MATCHES "<testsuite name=\"COM41\" tests=\"2\" failures=\"1\" errors=\"0\""
+   OR NOT xml MATCHES "failure message=\"NO DATA: 1 of 1 transactions failed")
+    message(FATAL_ERROR "two ports: the JUnit file:\n${xml}")
+endif()
+file(REMOVE "${junit}")
+message(STATUS "quillard-run.exe over COM40 and COM41 at once: each port's lines, counts and test suite")
