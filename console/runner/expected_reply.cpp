@@ -1,7 +1,6 @@
 #include "expected_reply.h"
 
 #include <cctype>
-#include <cstdio>
 
 namespace {
 
@@ -68,9 +67,9 @@ std::string ExpectedReply::Text() const
         if (byte < 0) {
             text += "??";
         } else {
-            char hex[3];
-            std::snprintf(hex, sizeof hex, "%02X", byte);
-            text += hex;
+            constexpr const char* kDigits = "0123456789ABCDEF";
+            text += kDigits[(byte >> 4) & 0xF];
+            text += kDigits[byte & 0xF];
         }
     }
     if (m_bAnyRest) text += text.empty() ? "*" : " *";

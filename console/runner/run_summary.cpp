@@ -111,7 +111,8 @@ std::string PortJson(const PortReport& port)
         CountsJson(port.Total()) + ",\"rows\":[";
     const char* comma = "";
     for (const RowReport& row : port.rows) {
-        json += comma + RowJson(row);
+        json += comma;
+        json += RowJson(row);
         comma = ",";
     }
     return json += "]}";
@@ -199,10 +200,12 @@ std::string SummaryText(const RunReport& report)
 
 std::string SummaryJson(const RunReport& report, int exitCode)
 {
-    std::string json = "{" + CountsJson(report.Total()) + ",\"ports\":[";
+    std::string json = "{";
+    json += CountsJson(report.Total()) + ",\"ports\":[";
     const char* comma = "";
     for (const PortReport& port : report.ports) {
-        json += comma + PortJson(port);
+        json += comma;
+        json += PortJson(port);
         comma = ",";
     }
     json += "],\"interrupted\":" + std::string(report.interrupted ? "true" : "false") +

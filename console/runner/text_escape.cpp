@@ -65,8 +65,9 @@ std::string JsonString(std::string_view text)
             case '\t': json += "\\t"; break;
             default:
                 if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    char escaped[16];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                                  static_cast<unsigned>(static_cast<unsigned char>(c)));
                     json += escaped;
                 } else {
                     json += c;
