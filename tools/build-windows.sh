@@ -56,6 +56,10 @@ for file in "${shipped[@]}"; do
         exit 1
     fi
 done
+# The programs carry their manifest (paths longer than 260 characters).
+for program in Quillard.exe quillard-run.exe; do
+    grep -q longPathAware "$build_dir/$program" || { echo "$program has no manifest" >&2; exit 1; }
+done
 echo "Windows build ($expected_format) in $build_dir: ${shipped[*]}; Corvane.dll exports $exports"
 
 if $zip; then

@@ -53,6 +53,20 @@ check_run("a Chinese program folder and rows file"
           --folder "${wine_folder}" --rows "${wine_folder}\\命令.txt")
 check_run("a plug-in in a Chinese folder" --folder "${wine_folder}" --plugin
           "${wine_folder}\\插件\\Corvane.dll" --send "00 A4 04 00" --send A3@300)
+
+# A program folder whose path is longer than 260 characters: the files and the
+# plug-in are found all the same (on Windows, where long paths are enabled).
+set(long "${folder}")
+# eight levels of 39 characters: over 300 characters before the file names
+foreach(level RANGE 1 8)
+    string(APPEND long "/第${level}层读卡器程序文件夹的名字很长很长很长很长很长很长很长很长很长很长很长很长")
+endforeach()
+file(MAKE_DIRECTORY "${long}/Protocols")
+file(COPY "${folder}/Vemra_Test.ini" "${folder}/命令.txt" DESTINATION "${long}")
+file(COPY "${CORVANE}" DESTINATION "${long}/Protocols")
+windows_path("${long}" wine_long)
+check_run("a program folder path of over 300 characters" --folder "${wine_long}" --rows
+          "${wine_long}\\命令.txt")
 file(REMOVE_RECURSE "${folder}")
 
 # Two readers at once, COM40 and COM41, each on a worker of its own: every line
