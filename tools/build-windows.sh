@@ -56,9 +56,14 @@ for file in "${shipped[@]}"; do
         exit 1
     fi
 done
-# The programs carry their manifest (paths longer than 260 characters).
+# The programs carry their manifest (paths longer than 260 characters), and
+# every program and library of ours a version resource (type 16).
 for program in Quillard.exe quillard-run.exe; do
     grep -q longPathAware "$build_dir/$program" || { echo "$program has no manifest" >&2; exit 1; }
+done
+for file in Quillard.exe quillard-run.exe libHollet.dll Protocols/Corvane.dll; do
+    "$triple-objdump" -p "$build_dir/$file" | sed -n '/The .rsrc Resource Directory/,$p' |
+        grep -q '^0[0-9a-f]*   Entry: ID: 0x000010,' || { echo "$file has no version resource" >&2; exit 1; }
 done
 echo "Windows build ($expected_format) in $build_dir: ${shipped[*]}; Corvane.dll exports $exports"
 

@@ -100,8 +100,10 @@ found=$(runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin \
     /usr/bin/python3 -c 'import quillard; print(quillard.find_program())') ||
     fail "import quillard failed"
 [[ $found == /usr/bin/quillard-run ]] || fail "the wrapper found $found, not /usr/bin/quillard-run"
-runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin /usr/bin/python3 -m pytest --help \
-    -p no:cacheprovider | grep -q -- --quillard-port || fail "pytest did not load the quillard plug-in"
+# (read whole: grep -q would stop reading, and pytest fail on the closed pipe)
+help=$(runuser -u "$user" -- env -i HOME="$home" PATH=/usr/bin:/bin /usr/bin/python3 -m pytest \
+    -p no:cacheprovider --help) || fail "pytest --help failed"
+grep -q -- --quillard-port <<<"$help" || fail "pytest did not load the quillard plug-in"
 
 catalogue=/etc/quillard/Vemra_Test.ini
 step "the administrator edits $catalogue, then the package is upgraded"

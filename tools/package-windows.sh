@@ -3,7 +3,7 @@
 # anywhere and starts Quillard.exe from: tools/package-windows.sh BUILD_DIR
 # (tools/build-windows.sh --zip does it after the build). Nothing in it needs
 # installing: the program, the port library, the plug-in folder, the sample
-# settings, the command-line runner and the compiler's runtime DLLs.
+# settings, the command-line runner, the compiler's runtime DLLs and a read-me.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "${1:?BUILD_DIR}" && pwd)
@@ -26,6 +26,9 @@ cp Protocols/Corvane.dll "$staging/$name/Protocols/"
 # The sample settings as the source has them (the build folder's copy is the
 # build's user's file by now).
 cp "$top/console/Vemra_Test.ini" "$staging/$name/"
+# What is inside, how to start, where the files go, how to upgrade: in Chinese
+# and English, UTF-8 with a byte-order mark and CR LF, as Notepad reads it.
+cp "$top/tools/windows/README.txt" "$staging/$name/"
 # Without the debugging information the build keeps for its own tests.
 strip=$processor-w64-mingw32-strip
 find "$staging" \( -name '*.exe' -o -name '*.dll' \) -exec "$strip" --strip-debug {} +

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "file_replace_os.h"
 #include "quillard/path_text.h"
@@ -17,6 +18,11 @@ std::wstring Wide(const std::string& path)
 }
 
 constexpr int kNameAttempts = 100;
+
+// How long a file that another program holds open is waited for, and how
+// often it is tried meanwhile.
+constexpr std::chrono::milliseconds kHeldFileWait{1000};
+constexpr DWORD kHeldFileRetryMs = 50;
 
 bool WriteAll(HANDLE file, std::string_view bytes)
 {
@@ -62,11 +68,32 @@ bool PutInPlace(const std::string& temp, const std::string& target)
 {
     const std::wstring from = Wide(temp);
     const std::wstring to = Wide(target);
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                            nullptr, nullptr) != 0;
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    // Another program that has the file open without delete sharing (an
+    // editor, a virus scanner, a second Quillard) makes the replace fail
+    // until it lets go of it: tried again for about a second.
+    const auto deadline = std::chrono::steady_clock::now() + kHeldFileWait;
+    for (;;) {
+        // ReplaceFileW may have taken the old file away before it failed:
+        // then the new one is moved to its name.
+        const bool placed =
+            GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES
+                ? ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                               nullptr, nullptr) != 0
+                : MoveFileExW(from.c_str(), to.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        if (placed) return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+                          error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+                          error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+        if (!held || std::chrono::steady_clock::now() >= deadline) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kHeldFileRetryMs);
+    }
 }
 
 void RemoveFile(const std::string& path)

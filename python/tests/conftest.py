@@ -47,7 +47,10 @@ class SimReader:
 
     def options(self):
         """run()'s keywords for a run against this reader."""
-        return {"folder": str(self.folder), "plugin": self.plugin, "program": self.program}
+        # rows without their own time-out wait up to 3 s for the reply, so that
+        # a loaded machine holding the reader back a moment does not count NO DATA
+        return {"folder": str(self.folder), "plugin": self.plugin, "program": self.program,
+                "timeout": 3000}
 
 
 @pytest.fixture(scope="session")

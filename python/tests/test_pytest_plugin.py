@@ -11,13 +11,13 @@ from conftest import PYTHON_DIR
 
 STATION_TESTS = '''
 def test_select(reader):
-    assert reader.send("00A4040000", expect="9000").ok
+    assert reader.send("00A4040000", expect="9000", timeout=3000).ok
 
 def test_wrong_reply(reader):
-    assert reader.send("00B0", expect="9000").ok
+    assert reader.send("00B0", expect="9000", timeout=3000).ok
 
 def test_three_reads(reader):
-    row = reader.send("00B0", loop=3)
+    row = reader.send("00B0", loop=3, timeout=3000)
     assert (row.transactions, row.last_reply, row.result.ok) == (3, bytes.fromhex("6A82"), True)
 '''
 
@@ -54,9 +54,9 @@ def test_station_tests_pass_and_fail_with_the_reader_and_junit_tells_which(
         "test_select": False, "test_wrong_reply": True, "test_three_reads": False}
     properties = {name: [(p.get("name"), p.get("value")) for p in case.iter("property")]
                   for name, case in cases.items()}
-    assert properties["test_select"] == [("quillard", "00A4040000=>9000: SUCCESS 1")]
-    assert properties["test_wrong_reply"] == [("quillard", "00B0=>9000: MISMATCH 1")]
-    assert "RowResult('00B0=>9000': MISMATCH 1, last reply 6A 82" in output, output
+    assert properties["test_select"] == [("quillard", "00A4040000@3000=>9000: SUCCESS 1")]
+    assert properties["test_wrong_reply"] == [("quillard", "00B0@3000=>9000: MISMATCH 1")]
+    assert "RowResult('00B0@3000=>9000': MISMATCH 1, last reply 6A 82" in output, output
 
 
 def test_without_a_port_the_reader_tests_are_skipped_and_say_why(tmp_path):

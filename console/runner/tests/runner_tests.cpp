@@ -397,7 +397,9 @@ TEST_F(RunnerTest, ExpectedRepliesAreCheckedAndAMismatchFailsTheRun)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[1]);
-        std::vector<std::string> args = {"--com", "200"};
+        // prompt replies are waited for up to 3 s: a loaded machine may hold
+        // the reader back a moment
+        std::vector<std::string> args = {"--com", "200", "--timeout", "3000"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         ChildProcess run(Command(args));
         EXPECT_EQ(run.Finish(), c.exitCode) << run.err;
