@@ -35,6 +35,29 @@ bool WriteAll(HANDLE file, std::string_view bytes)
     return true;
 }
 
+// The errors of a replace whose target another program holds open.
+bool IsHeldFileError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
+           error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
+}
+
+// Whether another program has `path` open without sharing its deletion, so
+// that it cannot be replaced now. A file that is not there is not held.
+bool HeldByAnotherProgram(const std::wstring& path)
+{
+    const HANDLE probe =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    CloseHandle(probe);
+    return false;
+}
+
 }  // namespace
 
 namespace file_replace_os {
@@ -70,25 +93,26 @@ bool PutInPlace(const std::string& temp, const std::string& target)
     const std::wstring to = Wide(target);
     // Another program that has the file open without delete sharing (an
     // editor, a virus scanner, a second Quillard) makes the replace fail
-    // until it lets go of it: tried again for about a second.
+    // until it lets go of it: it is waited for, about a second. The replace
+    // is tried only once the file is free, since a failed ReplaceFileW may
+    // leave a copy of the old file behind (Wine's does).
     const auto deadline = std::chrono::steady_clock::now() + kHeldFileWait;
     for (;;) {
-        // ReplaceFileW may have taken the old file away before it failed:
-        // then the new one is moved to its name.
-        const bool placed =
-            GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES
-                ? ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                               nullptr, nullptr) != 0
-                : MoveFileExW(from.c_str(), to.c_str(),
-                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        if (placed) return true;
-        const DWORD error = GetLastError();
-        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-                          error == ERROR_ACCESS_DENIED ||
-                          error == ERROR_UNABLE_TO_REMOVE_REPLACED ||
-                          error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-                          error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
-        if (!held || std::chrono::steady_clock::now() >= deadline) {
+        DWORD error = ERROR_SHARING_VIOLATION;
+        if (!HeldByAnotherProgram(to)) {
+            // ReplaceFileW may have taken the old file away before it failed:
+            // then the new one is moved to its name.
+            const bool placed =
+                GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES
+                    ? ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0
+                    : MoveFileExW(from.c_str(), to.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+            if (placed) return true;
+            error = GetLastError();
+            if (!IsHeldFileError(error)) return false;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
             SetLastError(error);
             return false;
         }
