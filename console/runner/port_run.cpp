@@ -28,17 +28,17 @@ std::string ExpectedNote(const ExpectedReply& expected, int language)
 
 }  // namespace
 
-PortRun::PortRun(const PortSpec& spec, const RunnerOptions& options, std::string prefix,
+PortRun::PortRun(const RunnerPort& chosen, const RunnerOptions& options, std::string prefix,
                  std::mutex& pluginLock)
-    : m_spec(spec),
+    : m_chosen(chosen),
       m_options(options),
       m_sink(std::move(prefix), options.quiet, options.timestamps),
       m_engine(m_sink)
 {
     m_engine.SetProtocolApi(LoadedProtocolApi());
     m_engine.SetPluginLock(&pluginLock);
-    m_engine.SetCharTimeout(spec.CharTimeout(options));
-    m_report.name = PortName(spec);
+    m_engine.SetCharTimeout(chosen.CharTimeout(options));
+    m_report.name = PortName(chosen);
 }
 
 PortRun::~PortRun()
@@ -48,19 +48,19 @@ PortRun::~PortRun()
 
 bool PortRun::Open(int language)
 {
-    if (m_spec.kind == PortChoice::kCom) {
+    if (m_chosen.kind == PortChoice::kCom) {
         auto comm = std::make_unique<CxComm>();
-        if (comm->Open(m_spec.number, m_spec.LineSetting(m_options).c_str())) {
+        if (comm->Open(m_chosen.number, m_chosen.LineSetting(m_options).c_str())) {
             m_port = std::move(comm);
         } else {
-            m_report.error = ComOpenFailedMessage(m_spec.number);
+            m_report.error = ComOpenFailedMessage(m_chosen.number);
         }
     } else {
         auto hid = std::make_unique<CxHid>();
-        if (hid->Open(m_spec.number)) {
+        if (hid->Open(m_chosen.number)) {
             m_port = std::move(hid);
         } else {
-            m_report.error = HidOpenFailedMessage(m_spec.number, language);
+            m_report.error = HidOpenFailedMessage(m_chosen.number, language);
         }
     }
     m_report.opened = m_port != nullptr;
@@ -95,7 +95,7 @@ void PortRun::Run(const RunRows& rows, const RunLimits& limits, int language)
         [&](int result) {
             if (!Count(rows, index++, result, limits, language)) return false;
             if (const auto change = presence.TakeChange(*m_port))
-                WriteMessageLine(DevicePresenceText(m_spec.number, *change, language == 1));
+                WriteMessageLine(DevicePresenceText(m_chosen.number, *change, language == 1));
             return timeLeft();
         },
         timeLeft);

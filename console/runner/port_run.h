@@ -32,7 +32,7 @@ class PortRun {
 public:
     // `prefix` goes before each of its log lines; `pluginLock` is held by
     // every plug-in call of every port.
-    PortRun(const PortSpec& spec, const RunnerOptions& options, std::string prefix,
+    PortRun(const RunnerPort& chosen, const RunnerOptions& options, std::string prefix,
             std::mutex& pluginLock);
     ~PortRun();
     PortRun(const PortRun&) = delete;
@@ -52,7 +52,7 @@ private:
     bool Count(const RunRows& rows, std::size_t index, int result, const RunLimits& limits,
                int language);
 
-    PortSpec m_spec;
+    RunnerPort m_chosen;
     const RunnerOptions& m_options;
     RunnerSink m_sink;
     TransactionEngine m_engine;

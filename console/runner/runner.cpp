@@ -151,8 +151,8 @@ RunReport Unopened(const RunnerOptions& options, const std::vector<RowTexts>& ro
                    const std::string& error)
 {
     RunReport report;
-    for (const PortSpec& spec : options.ports)
-        report.ports.push_back({PortName(spec), false, error, UnsentRows(rows)});
+    for (const RunnerPort& chosen : options.ports)
+        report.ports.push_back({PortName(chosen), false, error, UnsentRows(rows)});
     return report;
 }
 
@@ -220,9 +220,9 @@ int RunTransactions(const RunnerOptions& options)
     std::mutex pluginLock;
     const bool several = options.ports.size() > 1;
     std::vector<std::unique_ptr<PortRun>> runs;
-    for (const PortSpec& spec : options.ports) {
+    for (const RunnerPort& chosen : options.ports) {
         runs.push_back(std::make_unique<PortRun>(
-            spec, options, several ? PortName(spec) + " " : std::string(), pluginLock));
+            chosen, options, several ? PortName(chosen) + " " : std::string(), pluginLock));
         runs.back()->Open(language);
     }
     {

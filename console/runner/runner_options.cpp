@@ -71,8 +71,8 @@ std::string Parser::TakePorts(std::string_view name, std::string_view v)
         return std::string(name) + ": '" + std::string(v) + "' is no range of at most " +
                std::to_string(kMostPorts) + " ports";
     for (unsigned long number = low;; ++number) {
-        const PortSpec port{com ? PortChoice::kCom : PortChoice::kHid, number, {}, {}};
-        const auto same = [&](const PortSpec& other) {
+        const RunnerPort port{com ? PortChoice::kCom : PortChoice::kHid, number, {}, {}};
+        const auto same = [&](const RunnerPort& other) {
             return other.kind == port.kind && other.number == port.number;
         };
         if (std::any_of(o.ports.begin(), o.ports.end(), same))
@@ -200,7 +200,7 @@ std::string CheckCombination(const RunnerOptions& o, bool addrLenGiven)
 
 }  // namespace
 
-std::string PortName(const PortSpec& port)
+std::string PortName(const RunnerPort& port)
 {
     std::string name = port.kind == PortChoice::kCom ? "COM" : "HID";
     return name += std::to_string(port.number);

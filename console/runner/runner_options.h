@@ -12,7 +12,7 @@ enum class PortChoice { kCom, kHid };
 struct RunnerOptions;
 
 // One port of a run; each runs the rows on a worker of its own.
-struct PortSpec {
+struct RunnerPort {
     PortChoice kind = PortChoice::kCom;
     unsigned long number = 0;  // the COM number, or the HID reader's index
     // Its own line setting and character time-out, given after it; else the
@@ -25,7 +25,7 @@ struct PortSpec {
 };
 
 // "COM3", or "HID0" for the HID reader at index 0.
-std::string PortName(const PortSpec& port);
+std::string PortName(const RunnerPort& port);
 
 // Where the commands come from, in the order the command line gives them.
 struct RowSource {
@@ -39,7 +39,7 @@ struct RunnerOptions {
     bool version = false;
     bool list = false;
 
-    std::vector<PortSpec> ports;              // in the order given
+    std::vector<RunnerPort> ports;            // in the order given
     std::string lineSetting = "19200,n,8,1";  // blanks removed; for ports without their own
     unsigned long charTimeout = 30;           // likewise
 
@@ -72,12 +72,12 @@ ParsedOptions ParseRunnerOptions(std::span<const std::string_view> args);
 
 std::string UsageText();
 
-inline std::string PortSpec::LineSetting(const RunnerOptions& options) const
+inline std::string RunnerPort::LineSetting(const RunnerOptions& options) const
 {
     return lineSetting.value_or(options.lineSetting);
 }
 
-inline unsigned long PortSpec::CharTimeout(const RunnerOptions& options) const
+inline unsigned long RunnerPort::CharTimeout(const RunnerOptions& options) const
 {
     return charTimeout.value_or(options.charTimeout);
 }

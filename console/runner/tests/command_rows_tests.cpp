@@ -102,7 +102,7 @@ std::string PortsOf(const std::vector<std::string_view>& args, std::string& erro
     const ParsedOptions parsed = ParseRunnerOptions(args);
     error = parsed.error;
     std::string ports;
-    for (const PortSpec& port : parsed.options.ports)
+    for (const RunnerPort& port : parsed.options.ports)
         ports += PortName(port) + "(" + port.LineSetting(parsed.options) + " " +
                  std::to_string(port.CharTimeout(parsed.options)) + ") ";
     return ports;
