@@ -39,7 +39,8 @@ void WindowThreadCalls::Notify()
 void WindowThreadCalls::RunPending()
 {
     std::unique_lock lock(m_mutex);
-    for (std::size_t batch = m_queue.size(); batch > 0 && !m_queue.empty(); --batch) {
+    const std::size_t batch = m_queue.size();
+    for (std::size_t left = batch; left > 0 && !m_queue.empty(); --left) {
         Entry entry = std::move(m_queue.front());
         m_queue.pop_front();
         lock.unlock();
@@ -48,9 +49,10 @@ void WindowThreadCalls::RunPending()
         if (entry.finished) *entry.finished = true;
         m_changed.notify_all();
     }
-    if (m_queue.empty()) return;
+    const bool more = !m_queue.empty();
     lock.unlock();
-    m_wake();
+    if (batch > 0 && m_afterRunning) m_afterRunning();
+    if (more) m_wake();
 }
 
 bool WindowThreadCalls::WaitServing(const std::function<bool()>& done,

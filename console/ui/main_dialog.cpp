@@ -210,6 +210,7 @@ void MainDialog::ShowMessage(const std::string& text)
     // A worker winding down after a stop has nothing left to tell the user.
     if (!GetLooping()) return;
     m_calls.RunOnWindowThread([&] {
+        FlushLogBatch();  // the lines before the message, shown with it
         m_bWorkerBoxOpen = true;
         MessageBox(text);
         m_bWorkerBoxOpen = false;

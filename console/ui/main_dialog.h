@@ -128,6 +128,11 @@ public:
     // Works on the window thread and on the loop worker: the worker's lines
     // are carried out on the window thread, and the worker waits for them.
     void AppendLog(const std::string& line) override;
+    // The worker's lines that have reached the window thread go into the log
+    // in one append: a log control that draws slowly (a themed edit) then
+    // draws once for them all, and the window keeps up with the worker.
+    void FlushLogBatch();
+    static constexpr std::size_t kMostLinesPerAppend = 500;
     void ClearLog();
     LogView& Log();
 
@@ -232,7 +237,8 @@ private:
     bool m_bStopping = false;
     std::vector<LoopRow> m_loopRows;  // what the worker sends: the rows as it started
     const std::thread::id m_windowThreadId = std::this_thread::get_id();
-    WindowThreadCalls m_calls{[this] { m_window->Wake(); }};
+    WindowThreadCalls m_calls{[this] { m_window->Wake(); }, [this] { FlushLogBatch(); }};
+    std::vector<std::string> m_logBatch;  // the window thread's own
 
     // The bound values (in binding order) that the last exchange towards the
     // members did not reach; putting the members back leaves those controls alone.

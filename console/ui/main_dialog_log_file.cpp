@@ -104,12 +104,21 @@ void MainDialog::AppendLog(const std::string& line)
 {
     const auto stamp = std::chrono::system_clock::now();
     if (OnWindowThread()) {
+        FlushLogBatch();
         ::AppendLog(Log(), line);
         LogToFile(stamp, line);
         return;
     }
     m_calls.Post([this, line, stamp]() mutable {
-        ::AppendLog(Log(), line);
+        m_logBatch.push_back(line);
+        if (m_logBatch.size() >= kMostLinesPerAppend) FlushLogBatch();
         LogToFile(stamp, std::move(line));
     });
+}
+
+void MainDialog::FlushLogBatch()
+{
+    if (m_logBatch.empty()) return;
+    AppendLogLines(Log(), m_logBatch);
+    m_logBatch.clear();
 }

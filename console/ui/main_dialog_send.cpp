@@ -73,5 +73,6 @@ LogView& MainDialog::Log()
 
 void MainDialog::ClearLog()
 {
+    m_logBatch.clear();  // they came before the Clear
     ::ClearLog(Log());
 }

@@ -46,13 +46,8 @@ if [[ ! -f $prefix/system.reg ]]; then
     mkdir -p "$prefix"
     (
         flock 9
+        # The prefix keeps Wine's own visual style ("light"), as a user's has.
         [[ -f $prefix/system.reg ]] || "$wine" wineboot --init >/dev/null 2>&1
-        # Without a visual style: Wine 8's own ("light") stops drawing a scroll
-        # bar now and then while an edit control's text grows fast (a loop's
-        # traffic log), and the window thread with it.
-        theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
-        "$wine" reg add "$theme" /v ThemeActive /t REG_SZ /d 0 /f >/dev/null 2>&1
-        "$wine" reg delete "$theme" /v DllName /f >/dev/null 2>&1 || true
         "$wineserver" -w 2>/dev/null || true
     ) 9>"$prefix.lock"
 fi
@@ -88,7 +83,10 @@ trap stop_reader EXIT
 ptys=()
 for com in "${coms[@]}"; do
     log=$prefix.reader$com.log
-    "${reader[0]}" --com "$com" --links "$prefix.links" --table "${reader[1]}" >"$log" 2>&1 &
+    # emptied here: the reader's own redirection may come after the first look
+    # at the file, which would then find the last run's reader
+    : >"$log"
+    "${reader[0]}" --com "$com" --links "$prefix.links" --table "${reader[1]}" >>"$log" 2>&1 &
     reader_pids+=($!)
     for _ in $(seq 100); do
         grep -q '^Simulated reader on' "$log" && break

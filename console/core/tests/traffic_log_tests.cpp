@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "quillard/traffic_log.h"
 
@@ -44,3 +45,45 @@ TEST(TrafficLog, WipesALogAboveTheThresholdBeforeTheNextLine)
 }
 
 }  // namespace
+
+// Lines a wake-up brings go in at once: the log ends as it would line by line,
+// emptied where a line would have emptied it, and the last line is selected.
+TEST(TrafficLog, LinesAppendedTogetherLeaveTheLogAsOneByOne)
+{
+    const std::string wide(3000, 'x');  // 3002 characters with its line break
+    struct Case {
+        const char* name;
+        std::size_t startLength;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"an empty log", 0, {"a", "─┼─", "c"}},
+        {"one line", 10, {"only"}},
+        {"no lines", 10, {}},
+        {"just below the threshold", kLogWipeLength - 1, {"a", "b", "c"}},
+        {"above it before the first line", kLogWipeLength + 1, {"a", "b", "c"}},
+        {"a line that crosses it", kLogWipeLength - 5, {wide, "after", "last"}},
+        {"crossed twice", kLogWipeLength - 5,
+         [&] {
+             std::vector<std::string> lines(420, wide);  // 1.26 million characters
+             lines.push_back("last");
+             return lines;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string start(c.startLength, 's');
+        MemoryLogView oneByOne, together;
+        oneByOne.SetText(start);
+        together.SetText(start);
+        for (const std::string& line : c.lines)
+            AppendLog(oneByOne, line);
+        AppendLogLines(together, c.lines);
+        EXPECT_EQ(together.TextLength(), oneByOne.TextLength());
+        EXPECT_TRUE(together.Text() == oneByOne.Text());
+        EXPECT_EQ(together.Selected(), oneByOne.Selected());
+        if (!c.lines.empty()) {
+            EXPECT_EQ(together.Selected(), c.lines.back() + "\r\n");
+        }
+    }
+}

@@ -1,5 +1,7 @@
 #include "log_edit_view.h"
 
+#include <algorithm>
+
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -44,8 +46,9 @@ void LogEditView::SetText(std::string_view text)
     m_edit.setPlainText(ToEditText(text));
 }
 
-void LogEditView::InsertAndSelect(std::size_t, std::string_view text)
+void LogEditView::InsertAndSelect(std::size_t, std::string_view text, std::size_t selectFrom)
 {
+    const qsizetype unselected = ToEditText(text.substr(0, selectFrom)).size();
     QString inserted = ToEditText(text);
     const std::size_t length = TextLength();
     const std::size_t room = length < m_nLimit ? m_nLimit - length : 0;
@@ -62,7 +65,7 @@ void LogEditView::InsertAndSelect(std::size_t, std::string_view text)
     cursor.movePosition(QTextCursor::End);
     const int start = cursor.position();
     cursor.insertText(inserted);
-    cursor.setPosition(start);
+    cursor.setPosition(start + static_cast<int>(std::min(unselected, inserted.size())));
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     m_edit.setTextCursor(cursor);
     m_edit.ensureCursorVisible();

@@ -13,7 +13,8 @@ public:
     std::size_t TextLength() const override;
     void SetText(std::string_view text) override;
     // Inserts at the end (the only place the log inserts), at most up to the limit.
-    void InsertAndSelect(std::size_t position, std::string_view text) override;
+    void InsertAndSelect(std::size_t position, std::string_view text,
+                         std::size_t selectFrom) override;
 
     // The most characters the log takes; inserted text beyond it is cut off.
     void SetLimit(std::size_t limit) { m_nLimit = limit; }

@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@ struct HexEditState {
     bool filter = true;
     bool controlDown = false;
     bool droppingLowHalf = false;  // the second half of a character that was dropped
+    int rulesApplied = 0;          // inside a message whose text has been put right
+    std::wstring shown;            // the text after the last change that kept the rules
 };
 
 HexEditState* StateOf(HWND edit)
@@ -125,9 +128,53 @@ std::wstring ComposedTextKept(HexEditState& state, HWND edit)
     return kept;
 }
 
-void ReplaceSelection(WNDPROC original, HWND edit, const std::wstring& text)
+std::wstring TextOf(HWND edit)
 {
-    CallWindowProcW(original, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The edit's own handling of a message whose text has been put right
+// already: the change it makes is taken as it is.
+LRESULT CallWithRulesApplied(HexEditState& state, HWND edit, UINT message, WPARAM wParam,
+                             LPARAM lParam)
+{
+    ++state.rulesApplied;
+    const LRESULT result = CallWindowProcW(state.original, edit, message, wParam, lParam);
+    --state.rulesApplied;
+    state.shown = TextOf(edit);
+    return result;
+}
+
+void ReplaceSelection(HexEditState& state, HWND edit, const std::wstring& text)
+{
+    CallWithRulesApplied(state, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Text cut to the `room` the edit's limit leaves, never between the halves of
+// a character.
+std::wstring WithinRoom(std::wstring text, std::size_t room)
+{
+    if (text.size() <= room) return text;
+    text.resize(room);
+    if (!text.empty() && IS_HIGH_SURROGATE(text.back())) text.pop_back();
+    return text;
+}
+
+std::size_t LimitOf(HWND edit)
+{
+    return static_cast<std::size_t>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0));
+}
+
+// What a change by another way brought in, as a paste is kept, less its
+// control characters (the context menu's record and unit separators).
+std::wstring BroughtTextKept(std::wstring_view brought)
+{
+    std::wstring kept = PastedTextKept(brought);
+    std::erase_if(kept, [](wchar_t c) { return c < L' ' || c == 0x7F; });
+    return kept;
 }
 
 LRESULT CALLBACK HexEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
@@ -148,19 +195,31 @@ LRESULT CALLBACK HexEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
         case WM_IME_CHAR: {
             const wchar_t kept = KeptCharacter(*state, static_cast<wchar_t>(wParam));
             if (!kept) return 0;
-            wParam = kept;
-            break;
+            return CallWithRulesApplied(*state, edit, message, kept, lParam);
         }
         case WM_PASTE:  // Control+V and the context menu's Paste alike
             // the edit's limit cuts it as it cuts any replacement
-            ReplaceSelection(original, edit, PastedTextKept(ClipboardText(edit)));
+            ReplaceSelection(*state, edit, PastedTextKept(ClipboardText(edit)));
             return 0;
         case EM_REPLACESEL: {
             const auto* text = reinterpret_cast<const wchar_t*>(lParam);
             const std::wstring kept = text ? PastedTextKept(text) : std::wstring();
-            return CallWindowProcW(original, edit, message, wParam,
-                                   reinterpret_cast<LPARAM>(kept.c_str()));
+            return CallWithRulesApplied(*state, edit, message, wParam,
+                                        reinterpret_cast<LPARAM>(kept.c_str()));
         }
+        case WM_SETTEXT: {
+            // The window's own text (a row from the history) is taken as it
+            // is; another program's is a paste over the whole text.
+            const auto* text = reinterpret_cast<const wchar_t*>(lParam);
+            if (!InSendMessage() || !text)
+                return CallWithRulesApplied(*state, edit, message, wParam, lParam);
+            const std::wstring kept = WithinRoom(PastedTextKept(text), LimitOf(edit));
+            return CallWithRulesApplied(*state, edit, message, wParam,
+                                        reinterpret_cast<LPARAM>(kept.c_str()));
+        }
+        case WM_UNDO:
+        case EM_UNDO:  // what it brings back was in the text before
+            return CallWithRulesApplied(*state, edit, message, wParam, lParam);
         case WM_IME_COMPOSITION: {
             // The result is put in here, as one replacement; left to the edit,
             // it would come as one WM_IME_CHAR a character, lines and all.
@@ -169,7 +228,7 @@ LRESULT CALLBACK HexEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lPar
             if (!(lParam & GCS_RESULTSTR)) break;
             // as with typing, nothing kept leaves the selection alone
             if (const std::wstring kept = ComposedTextKept(*state, edit); !kept.empty())
-                ReplaceSelection(original, edit, kept);
+                ReplaceSelection(*state, edit, kept);
             lParam &= ~kResult;
             if (!lParam) return 0;
             break;
@@ -191,6 +250,7 @@ void MakeHexEdit(HWND edit)
 {
     auto state = std::make_unique<HexEditState>();
     state->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
+    state->shown = TextOf(edit);
     SetPropW(edit, kStateProperty, state.release());
     SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HexEditProc));
 }
@@ -203,4 +263,38 @@ void SetHexEditFilter(HWND edit, bool on)
 bool IsHexEdit(HWND edit)
 {
     return StateOf(edit) != nullptr;
+}
+
+void KeepHexEditWithinRules(HWND edit)
+{
+    HexEditState* state = StateOf(edit);
+    if (!state || state->rulesApplied > 0) return;
+    const std::wstring edited = TextOf(edit);
+    const std::wstring& before = state->shown;
+    // What came in lies between the part both texts begin with and the part
+    // both end with; a character of two halves is never split.
+    std::size_t prefix = 0;
+    const std::size_t shorter = std::min(before.size(), edited.size());
+    while (prefix < shorter && before[prefix] == edited[prefix])
+        ++prefix;
+    if (prefix > 0 && IS_HIGH_SURROGATE(edited[prefix - 1])) --prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
+        ++suffix;
+    if (suffix > 0 && IS_LOW_SURROGATE(edited[edited.size() - suffix])) --suffix;
+    const std::wstring_view brought =
+        std::wstring_view(edited).substr(prefix, edited.size() - prefix - suffix);
+    const std::size_t rest = edited.size() - brought.size();
+    const std::size_t limit = LimitOf(edit);
+    const std::wstring kept = WithinRoom(BroughtTextKept(brought), limit > rest ? limit - rest : 0);
+    if (kept == brought) {
+        state->shown = edited;
+        return;
+    }
+    const std::wstring right =
+        edited.substr(0, prefix) + kept + edited.substr(prefix + brought.size());
+    CallWithRulesApplied(*state, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(right.c_str()));
+    const auto caret = static_cast<WPARAM>(prefix + kept.size());
+    CallWindowProcW(state->original, edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
 }

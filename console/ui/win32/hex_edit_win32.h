@@ -5,7 +5,13 @@
 // at once (a paste, the context menu's Paste, an input method's result, an
 // EM_REPLACESEL) only what comes before its first line break is taken, and no
 // control character is ever typed into it. The control's own limit
-// (EM_LIMITTEXT) caps what the user types and pastes.
+// (EM_LIMITTEXT) caps what the user types and pastes, and what another
+// program puts in with WM_SETTEXT, which is taken as a paste.
+//
+// A change that came by none of these messages (Windows' context menu inserts
+// its Unicode control characters by itself; an input method may insert text
+// directly) is caught when the edit tells its parent EN_UPDATE: what it
+// brought in is then kept as a paste would be, less its control characters.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +20,6 @@
 void MakeHexEdit(HWND edit);
 void SetHexEditFilter(HWND edit, bool on);
 bool IsHexEdit(HWND edit);
+// The parent's part on EN_UPDATE: a change that came by another way is put
+// right. Nothing happens to a change the edit's own messages made.
+void KeepHexEditWithinRules(HWND edit);

@@ -121,6 +121,8 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 m_handler.OnCommand(id);  // buttons, menu commands, posted clicks
             else if (code == CBN_EDITCHANGE)
                 m_handler.OnNotify(id, DialogNotification::kEditChanged);
+            else if (code == EN_UPDATE && IsHexEdit(reinterpret_cast<HWND>(lParam)))
+                KeepHexEditWithinRules(reinterpret_cast<HWND>(lParam));
             return TRUE;
         }
         case WM_NOTIFY: {

@@ -17,9 +17,12 @@ public:
     static constexpr std::size_t kMaxQueued = 2000;
 
     // `wakeWindowThread` is called from the worker when there is something to
-    // run; the window thread answers it with RunPending().
-    explicit WindowThreadCalls(std::function<void()> wakeWindowThread)
-        : m_wake(std::move(wakeWindowThread))
+    // run; the window thread answers it with RunPending(). `afterRunning`, if
+    // given, runs on the window thread after each RunPending() that ran calls:
+    // what the calls gathered (log lines) is shown there, once for them all.
+    explicit WindowThreadCalls(std::function<void()> wakeWindowThread,
+                               std::function<void()> afterRunning = {})
+        : m_wake(std::move(wakeWindowThread)), m_afterRunning(std::move(afterRunning))
     {
     }
 
@@ -47,6 +50,7 @@ private:
     void Queue(std::unique_lock<std::mutex>& lock, Entry entry);
 
     std::function<void()> m_wake;
+    std::function<void()> m_afterRunning;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Entry> m_queue;

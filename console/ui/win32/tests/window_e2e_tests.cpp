@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -470,6 +471,13 @@ TEST(ConsoleWindow, ARowTakesOneLineWhateverWayTheTextComesIn)
              return true;
          },
          L"4567"},
+        {"WM_SETTEXT from another program, with a mark and an emoji",
+         [&](const ConsoleProcess&, HWND edit) {
+             SendMessageW(edit, WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(L"F4 \u200E\U0001F600\r\n[notes]\r\n"));
+             return true;
+         },
+         L"F4 "},
     };
     for (const char* hexMode : {"TRUE", "FALSE"}) {
         SCOPED_TRACE(std::string("bHexMode=") + hexMode);
@@ -490,7 +498,9 @@ TEST(ConsoleWindow, ARowTakesOneLineWhateverWayTheTextComesIn)
         console.Key(1026, VK_ESCAPE);
         EXPECT_EQ(console.WaitForExit(20s), 0);
         const std::string written = console.ReadFile(L"History.ini");
-        EXPECT_TRUE(StartsWith(written, history + "CMD5=\r\n")) << written;
+        EXPECT_TRUE(
+            StartsWith(written, history + "CMD" + std::to_string(std::size(ways)) + "=\r\n"))
+            << written;
         EXPECT_EQ(written.find("[notes]"), std::string::npos) << written;
         EXPECT_EQ(written.find("\n\n"), std::string::npos) << written;
     }
@@ -553,4 +563,77 @@ TEST(ConsoleWindow, TheSessionsEndLeavesTheLogFileWholeBeforeItReturns)
         EXPECT_EQ(lines[i].find(" OUT\xA9\xA6"), std::string::npos) << "after the summary: " << i;
     EXPECT_TRUE(EndsWith(file, "\r\n"));
     EXPECT_NE(console.ReadFile(L"History.ini").find("CMD0=A6\r\n"), std::string::npos);
+}
+
+namespace {
+
+// How long the window takes to answer a message sent from this program; a
+// second when it does not answer within one.
+std::chrono::milliseconds AnswerTime(HWND window)
+{
+    wchar_t title[64] = {};
+    DWORD_PTR result = 0;
+    const auto start = std::chrono::steady_clock::now();
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(title), reinterpret_cast<LPARAM>(title),
+                             SMTO_NORMAL, 1000, &result))
+        return 1s;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+}
+
+}  // namespace
+
+// A loop at full speed with the visual style on: the window answers messages,
+// a Stop takes effect at once (the pass under way ends, no more), and a Close
+// during a loop ends the program. The limits here are wide (a shared machine);
+// the times measured are printed.
+TEST(ConsoleWindow, TheWindowAnswersWhileALoopRuns)
+{
+    ConsoleProcess console(L"e2e-answer", SettingsFile("EN", "Direct", "Corvane.dll", "TRUE"),
+                           {L"Corvane.dll"});
+    ASSERT_TRUE(console.Start());
+    ASSERT_TRUE(OpenTheComPort(console));
+    ASSERT_TRUE(LoopUntilTenTransactions(console, L"A6"));
+
+    std::vector<std::chrono::milliseconds> answers;
+    for (const auto until = std::chrono::steady_clock::now() + 4s;
+         std::chrono::steady_clock::now() < until; Sleep(50))
+        answers.push_back(AnswerTime(console.Window()));
+    std::sort(answers.begin(), answers.end());
+    const auto slowest = answers.back();
+    std::printf("answers during the loop: %zu, median %lld ms, slowest %lld ms\n", answers.size(),
+                static_cast<long long>(answers[answers.size() / 2].count()),
+                static_cast<long long>(slowest.count()));
+    EXPECT_LT(slowest, 500ms);
+
+    // Stop: the Send buttons come back once the pass under way has ended.
+    const std::size_t before = CountOf(console, OutLine("A6"));
+    const auto stopped = std::chrono::steady_clock::now();
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return console.IsEnabled(1003); }, 10s));
+    const auto stopTime = std::chrono::steady_clock::now() - stopped;
+    const std::size_t after = CountOf(console, OutLine("A6"));
+    std::printf("stop took %lld ms, %zu more requests shown\n",
+                static_cast<long long>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(stopTime).count()),
+                after - before);
+    EXPECT_LT(stopTime, 1s);
+    // what the log had not shown yet when Stop was clicked, and the pass's one
+    EXPECT_LE(after - before, 50u);
+
+    // Close during a loop.
+    console.Click(1014);
+    ASSERT_TRUE(console.WaitFor([&] { return !console.IsEnabled(1003); }));
+    Sleep(2000);
+    const auto closed = std::chrono::steady_clock::now();
+    PostMessageW(console.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(console.WaitFor([&] { return !IsWindowVisible(console.Window()); }, 20s));
+    const auto closeTime = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - closed);
+    // Wine's X11 driver then waits up to 2 s for a window manager that a
+    // virtual display does not have, before the process may end.
+    EXPECT_EQ(console.WaitForExit(20s), 0);
+    std::printf("the window went %lld ms after the close\n",
+                static_cast<long long>(closeTime.count()));
+    EXPECT_LT(closeTime, 3s);
 }
