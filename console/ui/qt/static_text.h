@@ -17,6 +17,7 @@ private:
     // Where the glyphs of the text last measured reach, from the baseline.
     QString m_measuredText;
     QFont m_measuredFont;
+    qreal m_measuredScale = 0;
     int m_inkTop = 0;
     int m_inkBottom = 0;
 };

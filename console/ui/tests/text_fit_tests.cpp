@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QStyleOption>
 #include <QTest>
+#include <cmath>
 
 #include "about_dialog.h"
 #include "language_texts.h"
@@ -32,40 +33,53 @@ QRect InkRect(const QWidget& control, const QRect& area, Qt::Alignment alignment
     return metrics.tightBoundingRect(text).translated(item.left(), item.top() + metrics.ascent());
 }
 
-// The size of what differs from `background` in `image`.
-QSize InkSize(const QImage& image, QRgb background)
+// Where what differs from `background` lies in `image`.
+QRect InkRect(const QImage& image, QRgb background)
 {
     QRect ink;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) != background) ink |= QRect(x, y, 1, 1);
-    return ink.size();
+    return ink;
 }
 
 // Whether a static text shows all of its glyphs: the ink it paints in the
-// control is all the ink the text has, drawn alone with room around it.
+// control is all the ink the text has, drawn alone with room around it. At a
+// display scale whose pixels do not fall on the control's, a glyph's edge may
+// be drawn a pixel smaller in the control than alone; a glyph that is cut
+// reaches the control's edge.
 QString StaticTextMisfit(QLabel& label, const QString& text)
 {
     label.setText(text);
     const QRgb background = label.palette().color(QPalette::Window).rgb();
-    const QSize shown = InkSize(label.grab().toImage(), background);
+    const QImage control = label.grab().toImage();
+    const QRect shownInk = InkRect(control, background);
     const QFontMetrics metrics(label.font());
-    QPixmap alone(metrics.horizontalAdvance(text) + 40, metrics.height() + 40);
+    const qreal scale = label.devicePixelRatioF();
+    QPixmap alone(QSize(metrics.horizontalAdvance(text) + 40, metrics.height() + 40) * scale);
+    alone.setDevicePixelRatio(scale);
     alone.fill(label.palette().color(QPalette::Window));
     {
         QPainter painter(&alone);
         painter.setFont(label.font());
-        label.style()->drawItemText(&painter, alone.rect().adjusted(20, 20, -20, -20),
-                                    Qt::AlignLeft | Qt::AlignTop, label.palette(), true, text,
-                                    label.foregroundRole());
+        painter.setPen(label.palette().color(label.foregroundRole()));
+        painter.drawText(20, 20 + metrics.ascent(), text);
     }
-    const QSize whole = InkSize(alone.toImage(), background);
-    return shown == whole ? QString()
-                          : QStringLiteral("shows %1×%2 of %3×%4")
-                                .arg(shown.width())
-                                .arg(shown.height())
-                                .arg(whole.width())
-                                .arg(whole.height());
+    const QSize shown = shownInk.size();
+    const QSize whole = InkRect(alone.toImage(), background).size();
+    const int phase = scale == std::floor(scale) ? 0 : 1;
+    const bool cutAcross = shown.width() < whole.width() &&
+                           (shown.width() + phase < whole.width() || shownInk.left() == 0 ||
+                            shownInk.right() == control.width() - 1);
+    const bool cutDown = shown.height() < whole.height() &&
+                         (shown.height() + phase < whole.height() || shownInk.top() == 0 ||
+                          shownInk.bottom() == control.height() - 1);
+    return !cutAcross && !cutDown ? QString()
+                                  : QStringLiteral("shows %1×%2 of %3×%4")
+                                        .arg(shown.width())
+                                        .arg(shown.height())
+                                        .arg(whole.width())
+                                        .arg(whole.height());
 }
 
 // The first reason `text` does not show whole in `control`, or an empty text.
