@@ -56,14 +56,28 @@ for file in "${shipped[@]}"; do
         exit 1
     fi
 done
-# The programs carry their manifest (paths longer than 260 characters), and
-# every program and library of ours a version resource (type 16).
+# The programs carry their manifest (a resource of type 24) with each of its
+# entries and no code page of its own, and every program and library of ours
+# a version resource (type 16).
+resource_types() {
+    "$triple-objdump" -p "$build_dir/$1" | sed -n '/The .rsrc Resource Directory/,$p' |
+        sed -n 's/^0[0-9a-f]*   Entry: ID: 0x0000\([0-9a-f][0-9a-f]\),.*/\1/p'
+}
 for program in Quillard.exe quillard-run.exe; do
-    grep -q longPathAware "$build_dir/$program" || { echo "$program has no manifest" >&2; exit 1; }
+    resource_types "$program" | grep -qx 18 || { echo "$program has no manifest" >&2; exit 1; }
+    for entry in 'level="asInvoker"' Microsoft.Windows.Common-Controls '<dpiAware ' \
+                 'PerMonitorV2, PerMonitor<' longPathAware 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+                 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+        grep -qF -- "$entry" "$build_dir/$program" ||
+            { echo "the manifest of $program lacks $entry" >&2; exit 1; }
+    done
+    if grep -q activeCodePage "$build_dir/$program"; then
+        echo "the manifest of $program sets a code page" >&2
+        exit 1
+    fi
 done
 for file in Quillard.exe quillard-run.exe libHollet.dll Protocols/Corvane.dll; do
-    "$triple-objdump" -p "$build_dir/$file" | sed -n '/The .rsrc Resource Directory/,$p' |
-        grep -q '^0[0-9a-f]*   Entry: ID: 0x000010,' || { echo "$file has no version resource" >&2; exit 1; }
+    resource_types "$file" | grep -qx 10 || { echo "$file has no version resource" >&2; exit 1; }
 done
 echo "Windows build ($expected_format) in $build_dir: ${shipped[*]}; Corvane.dll exports $exports"
 

@@ -42,3 +42,16 @@ function(quillard_version_resource target description)
     configure_file(${PROJECT_SOURCE_DIR}/tools/windows/version.rc.in ${resource} @ONLY)
     target_sources(${target} PRIVATE ${resource})
 endfunction()
+
+# Windows: the application manifest (tools/windows/quillard.manifest) in a
+# program, rebuilt whenever the manifest changes.
+#   quillard_manifest(TARGET)
+function(quillard_manifest target)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(rc ${CMAKE_SOURCE_DIR}/tools/windows/manifest.rc)
+    target_sources(${target} PRIVATE ${rc})
+    set_source_files_properties(${rc} TARGET_DIRECTORY ${target} PROPERTIES
+        OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/tools/windows/quillard.manifest)
+endfunction()

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "about_dialog.h"
+#include "control_texts_shown.h"
 #include "language_texts.h"
 #include "started_window.h"
 
@@ -142,18 +143,12 @@ QString Misfit(QWidget& control, const QString& shown)
     return {};
 }
 
-// The texts each control may show, beyond its template text and the language table.
-QStringList OtherTextsOf(int id)
+QStringList OtherTexts(int id)
 {
-    switch (id) {
-        case 1015:
-        case 1062: return {"打开", "关闭", "Open", "Close"};
-        case 1014: return {"Loop Send"};
-        case 1058: return {"COM1024", "COM200"};
-        case 1060: return {"115200,e,8,1", "19200, n,8,1"};
-        case 1088: return {"Vemra HIDDevice ID: 99"};
-        default: return {};
-    }
+    QStringList texts;
+    for (const char* text : OtherTextsOf(id))
+        texts << QString::fromUtf8(text);
+    return texts;
 }
 
 }  // namespace
@@ -174,7 +169,7 @@ private slots:
         };
         for (const DialogItem& item : MainDialogTemplate().controls) {
             QWidget& control = *view.GetDlgItem(item.id);
-            QStringList texts = OtherTextsOf(item.id);
+            QStringList texts = OtherTexts(item.id);
             if (item.id < 1063 || item.id > 1086) texts << QString::fromUtf8(item.text);
             for (const ControlTexts& language : LanguageControlTexts()) {
                 if (language.id != item.id) continue;

@@ -1,5 +1,7 @@
 #include "dialog_layout_win32.h"
 
+#include "display_scale_win32.h"
+
 #include <initializer_list>
 #include <string>
 
@@ -29,9 +31,11 @@ std::wstring InstalledFamily(std::initializer_list<const wchar_t*> families)
     return chosen;
 }
 
-HFONT CreatePixelFont(const std::wstring& family, DWORD pitch)
+// `height` negative: the size of the characters (the em); positive: the
+// height of a line (the cell, the em and the room above it).
+HFONT CreatePixelFont(const std::wstring& family, DWORD pitch, int height)
 {
-    return CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, pitch,
                        family.c_str());
 }
@@ -44,38 +48,40 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font)
 
 }  // namespace
 
-void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate)
+void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate, UINT dpi)
 {
+    const auto x = [dpi](int du) { return ScaledToDpi(DialogUnitsToPixelsX(du), dpi); };
+    const auto y = [dpi](int du) { return ScaledToDpi(DialogUnitsToPixelsY(du), dpi); };
     HWND control = GetWindow(dialog, GW_CHILD);  // the first made
     for (const DialogItem& item : dialogTemplate.controls) {
         if (!control) break;
-        const int left = DialogUnitsToPixelsX(item.x);
-        const int top = DialogUnitsToPixelsY(item.y);
-        const int right = DialogUnitsToPixelsX(item.x + item.w);
-        const int bottom = DialogUnitsToPixelsY(item.y + item.h);
-        MoveWindow(control, left, top, right - left, bottom - top, FALSE);
+        const int left = x(item.x);
+        const int top = y(item.y);
+        MoveWindow(control, left, top, x(item.x + item.w) - left, y(item.y + item.h) - top, FALSE);
         control = GetWindow(control, GW_HWNDNEXT);
     }
-    RECT frame{0, 0, DialogUnitsToPixelsX(dialogTemplate.w),
-               DialogUnitsToPixelsY(dialogTemplate.h)};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    RECT frame{0, 0, x(dialogTemplate.w), y(dialogTemplate.h)};
+    AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)),
+                           static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)), dpi);
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HFONT CreateWindowFont()
+// A line as high as one of 宋体 at 12 pixels, whose characters fill it: the
+// template's static texts are that high. A CJK font that leaves room above
+// its characters is chosen smaller, so that no line is cut at the foot.
+HFONT CreateWindowFont(UINT dpi)
 {
     return CreatePixelFont(InstalledFamily({L"宋体", L"SimSun", L"WenQuanYi Micro Hei",
                                             L"Noto Sans CJK SC", L"Microsoft YaHei"}),
-                           DEFAULT_PITCH | FF_DONTCARE);
+                           DEFAULT_PITCH | FF_DONTCARE, ScaledToDpi(12, dpi));
 }
 
-HFONT CreateLogFont()
+HFONT CreateLogFont(UINT dpi)
 {
     return CreatePixelFont(
         InstalledFamily({L"NSimSun", L"新宋体", L"Noto Sans Mono CJK SC", L"Courier New"}),
-        FIXED_PITCH | FF_MODERN);
+        FIXED_PITCH | FF_MODERN, -ScaledToDpi(12, dpi));
 }
 
 void SetDialogFont(HWND dialog, HFONT font)

@@ -1,7 +1,8 @@
 // Where a dialog's controls stand and which fonts they use: the template's
 // rectangles in the pixels of its 9-point 宋体 (6 × 12 pixel base units)
 // whatever font the system gave the dialog, and that font where the system
-// has it, else a CJK font it has at the same 12 pixels.
+// has it, else a CJK font it has at the same 12 pixels; all of it at 100%
+// display scale (96 DPI), scaled to `dpi`.
 #pragma once
 
 #include <windows.h>
@@ -10,10 +11,10 @@
 
 // Places each control of a dialog made from `dialogTemplate` (its children in
 // table order) and sizes the dialog to the template.
-void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate);
+void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate, UINT dpi);
 
-HFONT CreateWindowFont();
+HFONT CreateWindowFont(UINT dpi);
 // Monospaced, with │ ─ ┼ two columns wide: the traffic log's.
-HFONT CreateLogFont();
+HFONT CreateLogFont(UINT dpi);
 // Every control of `dialog` in `font`.
 void SetDialogFont(HWND dialog, HFONT font);

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "dialog_template_win32.h"
+#include "display_scale_win32.h"
 #include "statistics_window.h"
 #include "win32_dialog_window.h"
 
 namespace {
 
 constexpr const wchar_t* kClassName = L"QuillardStatistics";
-constexpr int kMargin = 8;
+constexpr int kMargin = 8;  // at 100% display scale
 
 LRESULT CALLBACK StatisticsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -21,6 +22,13 @@ LRESULT CALLBACK StatisticsProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_SIZE: {
             HWND text = GetWindow(window, GW_CHILD);
             MoveWindow(text, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            return 0;
+        }
+        case kDpiChangedMessage: {  // on a monitor of another scale: the size it suggests
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         case WM_CTLCOLORSTATIC:  // the read-only edit keeps a white page
@@ -32,7 +40,8 @@ LRESULT CALLBACK StatisticsProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 class StatisticsWindowWin32 : public StatisticsWindow {
 public:
-    explicit StatisticsWindowWin32(Win32DialogWindow& owner) : m_font(owner.LogFont())
+    explicit StatisticsWindowWin32(Win32DialogWindow& owner)
+        : m_owner(owner), m_font(owner.LogFont())
     {
         static const ATOM registered = [] {
             WNDCLASSW windowClass{};
@@ -46,7 +55,8 @@ public:
         static_cast<void>(registered);
         m_window = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"",
                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, owner.Handle(), nullptr,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, ScaledToDpi(400, owner.Dpi()),
+                                   ScaledToDpi(300, owner.Dpi()), owner.Handle(), nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
         m_text =
             CreateWindowExW(0, L"EDIT", L"",
@@ -73,6 +83,10 @@ public:
             if (c == L'\n') lines += L'\r';
             lines += c;
         }
+        if (m_font != m_owner.LogFont()) {  // the window's scale changed
+            m_font = m_owner.LogFont();
+            SendMessageW(m_text, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        }
         SetWindowTextW(m_text, lines.c_str());
         if (!m_bSized && !lines.empty()) {
             m_bSized = true;
@@ -97,8 +111,9 @@ private:
         DrawTextW(dc, lines.c_str(), -1, &needed, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
         SelectObject(dc, old);
         ReleaseDC(m_text, dc);
-        RECT frame{0, 0, needed.right + 2 * kMargin + GetSystemMetrics(SM_CXVSCROLL),
-                   needed.bottom + 2 * kMargin + GetSystemMetrics(SM_CYHSCROLL)};
+        const int margin = ScaledToDpi(kMargin, m_owner.Dpi());
+        RECT frame{0, 0, needed.right + 2 * margin + GetSystemMetrics(SM_CXVSCROLL),
+                   needed.bottom + 2 * margin + GetSystemMetrics(SM_CYHSCROLL)};
         AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_STYLE)),
                            FALSE, static_cast<DWORD>(GetWindowLongPtrW(m_window, GWL_EXSTYLE)));
         const int width = std::min<int>(frame.right - frame.left, GetSystemMetrics(SM_CXSCREEN));
@@ -107,6 +122,7 @@ private:
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    Win32DialogWindow& m_owner;
     HFONT m_font;
     HWND m_window = nullptr;
     HWND m_text = nullptr;

@@ -8,6 +8,7 @@
 
 #include "dialog_layout_win32.h"
 #include "dialog_template_win32.h"
+#include "display_scale_win32.h"
 #include "hex_edit_win32.h"
 #include "log_edit_win32.h"
 
@@ -31,7 +32,8 @@ INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 {
     switch (message) {
         case WM_INITDIALOG: {
-            PlaceDialogControls(hwnd, AboutDialogTemplate());
+            const UINT dpi = WindowDpi(hwnd);
+            PlaceDialogControls(hwnd, AboutDialogTemplate(), dpi);
             SetDialogFont(hwnd, reinterpret_cast<HFONT>(lParam));
             // the icon as large as its place lets it be
             HWND icon = GetWindow(hwnd, GW_CHILD);
@@ -42,7 +44,8 @@ INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
                                                        MAKEINTRESOURCEW(kProgramIconResource),
                                                        IMAGE_ICON, side, side, LR_SHARED));
             SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(image), 0);
-            MoveWindow(icon, DialogUnitsToPixelsX(11), DialogUnitsToPixelsY(14), side, side, FALSE);
+            MoveWindow(icon, ScaledToDpi(DialogUnitsToPixelsX(11), dpi),
+                       ScaledToDpi(DialogUnitsToPixelsY(14), dpi), side, side, FALSE);
             return TRUE;
         }
         case WM_COMMAND:
@@ -73,7 +76,18 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, Dialo
                                         reinterpret_cast<const DLGTEMPLATE*>(layout.data()),
                                         nullptr, DialogProc, reinterpret_cast<LPARAM>(this));
     if (!m_hwnd) return;
-    PlaceDialogControls(m_hwnd, dialogTemplate);
+    m_dpi = WindowDpi(m_hwnd);
+    KeepSystemFromRescalingDialog(m_hwnd);
+    PlaceDialogControls(m_hwnd, dialogTemplate, m_dpi);
+    HWND child = GetWindow(m_hwnd, GW_CHILD);  // in table order, as placed
+    for (const DialogItem& item : dialogTemplate.controls) {
+        if (!child) break;
+        const int left = DialogUnitsToPixelsX(item.x);
+        const int top = DialogUnitsToPixelsY(item.y);
+        m_itemRects[child] = {left, top, DialogUnitsToPixelsX(item.x + item.w) - left,
+                              DialogUnitsToPixelsY(item.y + item.h) - top};
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
     for (const DialogItem& item : dialogTemplate.controls) {
         if (item.kind == ControlKind::kHexEdit) MakeHexEdit(Item(item.id));
         if (item.kind == ControlKind::kLogEdit && !m_log)
@@ -82,12 +96,47 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, Dialo
             SetWindowPos(Item(item.id), HWND_BOTTOM, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    m_windowFont = CreateWindowFont();
-    m_logFont = CreateLogFont();
+    MakeFonts();
+    SendMessageW(m_hwnd, DM_SETDEFID, IDOK, 0);
+}
+
+// The window's fonts at its scale, given to its controls; the fonts they
+// had stay until the window goes (a window beside it may still use one).
+void Win32DialogWindow::MakeFonts()
+{
+    if (m_windowFont) m_retiredFonts.push_back(m_windowFont);
+    if (m_logFont) m_retiredFonts.push_back(m_logFont);
+    m_windowFont = CreateWindowFont(m_dpi);
+    m_logFont = CreateLogFont(m_dpi);
     SetDialogFont(m_hwnd, m_windowFont);
     if (m_log)
         SendMessageW(m_log->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(m_logFont), FALSE);
-    SendMessageW(m_hwnd, DM_SETDEFID, IDOK, 0);
+}
+
+// The window moved to a monitor of another scale (or the scale changed): its
+// fonts and controls are made again at the new scale, each control where the
+// window last put it, and the window takes the rectangle the system suggests.
+void Win32DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
+{
+    if (dpi == 0 || dpi == m_dpi) return;
+    m_dpi = dpi;
+    MakeFonts();
+    for (const auto& [control, rect] : m_itemRects)
+        ::MoveWindow(control, Scaled(rect.x), Scaled(rect.y), Scaled(rect.w), Scaled(rect.h),
+                     FALSE);
+    SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+int Win32DialogWindow::Scaled(int pixels) const
+{
+    return ScaledToDpi(pixels, m_dpi);
+}
+
+int Win32DialogWindow::Unscaled(int pixels) const
+{
+    return MulDiv(pixels, static_cast<int>(kBaseDpi), static_cast<int>(m_dpi));
 }
 
 Win32DialogWindow::~Win32DialogWindow()
@@ -95,6 +144,8 @@ Win32DialogWindow::~Win32DialogWindow()
     if (m_hwnd) DestroyWindow(m_hwnd);
     if (m_logFont) DeleteObject(m_logFont);
     if (m_windowFont) DeleteObject(m_windowFont);
+    for (HFONT font : m_retiredFonts)
+        DeleteObject(font);
     for (const auto& [colour, brush] : m_brushes)
         DeleteObject(brush);
     if (m_icon) DestroyIcon(m_icon);
@@ -152,6 +203,9 @@ INT_PTR Win32DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return reinterpret_cast<INT_PTR>(ColourBrush(*colour));
         }
         case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_icon);
+        case kDpiChangedMessage:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return TRUE;
         // Log-off or shutdown: first asked (the rows are saved, the session
         // may still go on), then told; whatever box is open then goes too.
         case WM_QUERYENDSESSION:
@@ -220,16 +274,19 @@ void Win32DialogWindow::SetProgramIcon()
     SendMessageW(m_hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
 }
 
+// Sizes are at 100% display scale, as the handlers give them; the position is
+// the screen's own.
 PixelRect Win32DialogWindow::GetWindowRect() const
 {
     RECT rect{};
     ::GetWindowRect(m_hwnd, &rect);
-    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return {rect.left, rect.top, Unscaled(rect.right - rect.left),
+            Unscaled(rect.bottom - rect.top)};
 }
 
 void Win32DialogWindow::MoveWindow(const PixelRect& frame)
 {
-    ::MoveWindow(m_hwnd, frame.x, frame.y, frame.w, frame.h, TRUE);
+    ::MoveWindow(m_hwnd, frame.x, frame.y, Scaled(frame.w), Scaled(frame.h), TRUE);
 }
 
 void Win32DialogWindow::AppendSystemMenu(const std::vector<MenuEntry>& entries)
@@ -282,17 +339,23 @@ bool Win32DialogWindow::IsItemVisible(int id) const
     return (GetWindowLongPtrW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
+// A control's place at 100% display scale, where the window last put it.
 PixelRect Win32DialogWindow::GetItemRect(int id) const
 {
+    const auto placed = m_itemRects.find(Item(id));
+    if (placed != m_itemRects.end()) return placed->second;
     RECT rect{};
     ::GetWindowRect(Item(id), &rect);
     MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rect), 2);
-    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return {Unscaled(rect.left), Unscaled(rect.top), Unscaled(rect.right - rect.left),
+            Unscaled(rect.bottom - rect.top)};
 }
 
 void Win32DialogWindow::MoveItem(int id, const PixelRect& rect)
 {
-    ::MoveWindow(Item(id), rect.x, rect.y, rect.w, rect.h, TRUE);
+    HWND control = Item(id);
+    m_itemRects[control] = rect;
+    ::MoveWindow(control, Scaled(rect.x), Scaled(rect.y), Scaled(rect.w), Scaled(rect.h), TRUE);
 }
 
 void Win32DialogWindow::SetFocus(int id)

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "dialog_window.h"
 
@@ -75,6 +76,8 @@ public:
 
     // The monospaced font of the traffic log, for windows beside this one.
     HFONT LogFont() const { return m_logFont; }
+    // The window's display scale, in dots per inch.
+    UINT Dpi() const { return m_dpi; }
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -86,6 +89,11 @@ private:
     void Dispatch(MSG& message);
     void DispatchWaitingInput();
     HBRUSH ColourBrush(const RgbColour& colour);
+    void MakeFonts();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    // Pixels at 100% display scale to the window's, and back.
+    int Scaled(int pixels) const;
+    int Unscaled(int pixels) const;
     void RunQuitWhenNothingIsOnTop();
     void EndBoxesOnTop();
     static BOOL CALLBACK EndBoxOfThread(HWND window, LPARAM mainWindow);
@@ -94,6 +102,10 @@ private:
     HWND m_hwnd = nullptr;
     HFONT m_windowFont = nullptr;
     HFONT m_logFont = nullptr;
+    std::vector<HFONT> m_retiredFonts;
+    UINT m_dpi = 96;
+    // Each control's place at 100% display scale, where the window last put it.
+    std::map<HWND, PixelRect> m_itemRects;
     HICON m_icon = nullptr;
     std::unique_ptr<LogEditWin32> m_log;
     std::map<COLORREF, HBRUSH> m_brushes;

@@ -122,6 +122,9 @@ ConsoleProcess::~ConsoleProcess()
 
 bool ConsoleProcess::Start()
 {
+    // The console's window in the screen's own pixels, at any display scale.
+    static const BOOL aware = SetProcessDPIAware();
+    static_cast<void>(aware);
     std::wstring command = L"\"" + m_folder + L"\\Quillard.exe\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
