@@ -8,31 +8,71 @@
 #   vm_serial_tests  use the UART ttyS1 (COM2) of the 8250 driver, which QEMU
 #                    wires to the simulated reader on a pseudo-terminal here,
 #   vm_window_tests  search, open and send over HID in the window (offscreen).
+# With --wine, the Windows build's port backends instead, under 32-bit Wine in
+# the machine (tools/vm/wine-stage.sh): the host's root file system is shared
+# read-only over virtio-9p with an overlay in memory, the build's Wine prefix
+# (made here) is used as it is, and vm_wine_peer plays the HID reader on uhid
+#   vm_windows_ports_tests  SetupDi and HidD_* over Wine's HID stack and
+#                           hidraw, and the line settings on the UART,
+#   serial_tests            the COM port tests on ttyS1 as COM2.
 # Any failing test, missing module or a machine that does not finish within the
 # time limit fails the run. Work files go to build-vm/; the test programs are
-# built in BUILD_DIR.
+# built in BUILD_DIR (and WINDOWS_BUILD_DIR).
 #   tools/vm-tests.sh [BUILD_DIR]      (default: build/)
-# QUILLARD_VM_TIME_LIMIT: seconds the machine may run (default 300).
+#   tools/vm-tests.sh --wine [WINDOWS_BUILD_DIR [BUILD_DIR]]   (build-windows/, build/)
+# QUILLARD_VM_TIME_LIMIT: seconds the machine may run (default 300; 600 with --wine).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build}
+windows=""
+if [[ ${1:-} == --wine ]]; then
+    windows=$(realpath -m "${2:-$top/build-windows}")
+    set -- "${@:3}"
+fi
+build=$(realpath -m "${1:-$top/build}")
 work=$top/build-vm
-time_limit=${QUILLARD_VM_TIME_LIMIT:-300}
-programs=(vm_hid_tests vm_serial_tests vm_window_tests)
 started=$SECONDS
+if [[ -z $windows ]]; then
+    time_limit=${QUILLARD_VM_TIME_LIMIT:-300}
+    programs=(vm_hid_tests vm_serial_tests vm_window_tests)
+    windows_programs=()
+    native_targets=("${programs[@]}" Corvane quillard-sim-reader)
+else
+    time_limit=${QUILLARD_VM_TIME_LIMIT:-600}
+    programs=()
+    windows_programs=(vm_windows_ports_tests serial_tests)
+    native_targets=(vm_wine_peer Hollet Corvane quillard-sim-reader)
+fi
 
 fail() {
     echo "vm-tests: $*" >&2
     exit 1
 }
 
-"$top/tools/debian-packages.sh" vm
+if [[ -z $windows ]]; then
+    "$top/tools/debian-packages.sh" vm
+else
+    "$top/tools/debian-packages.sh" vm wine
+fi
 mkdir -p "$work/debs"
 
 echo "== test programs (in $build)"
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S "$top" -B "$build" -G Ninja >/dev/null
-cmake --build "$build" -j "$jobs" --target "${programs[@]}" Corvane quillard-sim-reader
+cmake --build "$build" -j "$jobs" --target "${native_targets[@]}"
+if [[ -n $windows ]]; then
+    echo "== Windows test programs (in $windows)"
+    [[ -f $windows/build.ninja ]] || "$top/tools/build-windows.sh"
+    cmake --build "$windows" -j "$jobs" --target "${windows_programs[@]}"
+    # The prefix is made here, once; the machine uses it as it is, its
+    # server stopped so that the files are whole.
+    "$top/tools/wine/run.sh" "$windows/wine-prefix" cmd /c exit >/dev/null 2>&1 || true
+    # Wine's HID bus over hidraw alone: with SDL on (the default) the machine's
+    # missing SDL library keeps the hidraw bus from starting.
+    "$top/tools/wine/run.sh" "$windows/wine-prefix" reg add \
+        'HKLM\System\CurrentControlSet\Services\winebus' /v 'Enable SDL' /t REG_DWORD /d 0 /f \
+        >/dev/null 2>&1
+    "$top/tools/wine/run.sh" "$windows/wine-prefix" --stop-server
+fi
 
 echo "== kernel"
 # The kernel package that linux-image-amd64 stands for, and its version.
@@ -54,7 +94,11 @@ module_depends() {
         tr '\0' '\n' | sed -n 's/^depends=//p' | tr ',' ' '
 }
 
-if [[ ! -f $kernel/ready ]]; then
+# The kernel's drivers of the tests: the HID and serial ones, and for --wine
+# the host's file system over virtio-9p with an overlay.
+drivers="HIDRAW:- HID:hid UHID:uhid HID_GENERIC:hid_generic SERIAL_8250:8250"
+drivers+=" VIRTIO_PCI:virtio_pci NET_9P_VIRTIO:9pnet_virtio 9P_FS:9p OVERLAY_FS:overlay"
+if [[ ! -f $kernel/ready || $(cat "$kernel/ready") != "$drivers" ]]; then
     deb=$(ls "$work/debs/${package}_"*.deb 2>/dev/null | head -n 1 || true)
     if [[ -z $deb || $(dpkg-deb -f "$deb" Version) != "$version" ]]; then
         rm -f "$work"/debs/*.deb
@@ -99,7 +143,7 @@ if [[ ! -f $kernel/ready ]]; then
         cp "$file" "$kernel/modules/"
         order+=("$(basename "$file")")
     }
-    for need in HIDRAW:- HID:hid UHID:uhid HID_GENERIC:hid_generic SERIAL_8250:8250; do
+    for need in $drivers; do
         option=CONFIG_${need%%:*}
         case $(sed -n "s/^$option=//p" "$kernel/config") in
             y) ;;
@@ -109,7 +153,7 @@ if [[ ! -f $kernel/ready ]]; then
     done
     printf '%s\n' "${order[@]}" >"$kernel/modules.order"
     rm -rf "$unpacked"
-    touch "$kernel/ready"
+    echo "$drivers" >"$kernel/ready"
 fi
 echo "$package $version: modules $(tr '\n' ' ' <"$kernel/modules.order")"
 
@@ -141,6 +185,9 @@ for program in "${programs[@]}"; do
     copy_with_libraries "$build/tests/$program" "/q/$program"
 done
 printf '%s\n' "${programs[@]}" >"$root/q/programs"
+if [[ -n $windows ]]; then
+    echo "$top/tools/vm/wine-stage.sh $build $windows ${windows_programs[*]}" >"$root/wine-stage"
+fi
 offscreen=$(dpkg -S 'qt6/plugins/platforms/libqoffscreen.so' | head -n 1 | sed 's/^.*: //')
 copy_with_libraries "$offscreen" "$offscreen"
 # The C library's GBK converter: settings files and command texts are GBK.
@@ -186,8 +233,12 @@ machine_started=$(date +%s.%N)
 status=0
 # ttyS0 is the console, ttyS1 the reader's line. No KVM: QEMU's TCG. The
 # firmware keeps off the console (sercon-port 0).
+host_files=()
+[[ -z $windows ]] ||
+    host_files=(-virtfs local,path=/,mount_tag=host,security_model=none,readonly=on,multidevs=remap)
 timeout --kill-after=10 "$time_limit" qemu-system-x86_64 \
-    -machine q35 -accel tcg -m 1024 -smp 1 -nodefaults -no-reboot \
+    -machine q35 -accel tcg -m 1536 -smp 1 -nodefaults -no-reboot \
+    "${host_files[@]}" \
     -display none -monitor none \
     -fw_cfg name=etc/sercon-port,string=0 \
     -kernel "$image" -initrd "$initramfs" \
@@ -204,7 +255,7 @@ problems=()
 grep -q '^VM-DONE ' "$console" || problems+=("the machine did not finish")
 while read -r _ what; do problems+=("$what"); done < <(grep -E '^VM-(MODULE-FAILED|MISSING) ' "$console")
 total=0
-for program in "${programs[@]}"; do
+for program in "${programs[@]}" ${windows:+"${windows_programs[@]}"}; do
     result=$(awk -v p="$program" '
         $1 == "VM-PROGRAM-START" { current = $2 }
         current == p && /^\[  PASSED  \] [0-9]+ test/ { passed = $4 }
@@ -238,5 +289,5 @@ if ((${#problems[@]})); then
     done
     exit 1
 fi
-echo "[==========] $total tests from ${#programs[@]} test programs ran in the test machine."
+echo "[==========] $total tests from $((${#programs[@]} + ${#windows_programs[@]})) test programs ran in the test machine."
 echo "[  PASSED  ] $total tests."

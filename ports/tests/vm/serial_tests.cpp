@@ -18,6 +18,7 @@
 
 #include "hollet/CxComm.h"
 #include "hollet/com_names.h"
+#include "uart_registers.h"
 
 namespace {
 
@@ -39,41 +40,6 @@ termios DriverLineState()
     return tio;
 }
 
-// The registers of the UART itself, as the driver programmed them: the line
-// control register and the divisor of the UART's clock (read through
-// /dev/port, with the divisor latch open for a moment).
-struct UartRegisters {
-    unsigned lineControl = 0;
-    unsigned divisor = 0;
-};
-
-UartRegisters ReadUartRegisters()
-{
-    UartRegisters registers;
-    serial_struct serial{};
-    const int tty = ::open(kDevice, O_RDWR | O_NOCTTY | O_NONBLOCK);
-    const bool known = tty >= 0 && ioctl(tty, TIOCGSERIAL, &serial) == 0;
-    if (tty >= 0) ::close(tty);
-    const int ports = ::open("/dev/port", O_RDWR);
-    EXPECT_TRUE(known && ports >= 0);
-    if (!known || ports < 0) return registers;
-    const off_t base = serial.port;
-    constexpr unsigned char kDivisorLatch = 0x80;
-    unsigned char lcr = 0, low = 0, high = 0;
-    EXPECT_EQ(pread(ports, &lcr, 1, base + 3), 1);
-    const unsigned char latched = lcr | kDivisorLatch;
-    EXPECT_EQ(pwrite(ports, &latched, 1, base + 3), 1);
-    EXPECT_EQ(pread(ports, &low, 1, base), 1);
-    EXPECT_EQ(pread(ports, &high, 1, base + 1), 1);
-    EXPECT_EQ(pwrite(ports, &lcr, 1, base + 3), 1);
-    ::close(ports);
-    // Without parity the even and stick bits mean nothing (the driver leaves
-    // the even bit set).
-    registers.lineControl = (lcr & 0x08) ? lcr : lcr & ~0x30u;
-    registers.divisor = low | high << 8;
-    return registers;
-}
-
 // The line control register a line state asks for.
 unsigned LineControlOf(tcflag_t size, tcflag_t parity, bool twoStopBits)
 {
@@ -84,8 +50,6 @@ unsigned LineControlOf(tcflag_t size, tcflag_t parity, bool twoStopBits)
     if (parity & CMSPAR) lcr |= 0x20;                          // stick parity
     return lcr;
 }
-
-constexpr unsigned kUartClockRate = 115200;  // 1.8432 MHz / 16
 
 struct LineCase {
     const char* setting;
@@ -142,7 +106,9 @@ TEST(Uart, EveryLineSettingTakesOnTheDriverAndTheUart)
         EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.twoStopBits);
         EXPECT_EQ((tio.c_iflag & INPCK) != 0, c.parity != 0);
         EXPECT_EQ(tio.c_cflag & CRTSCTS, 0u);
-        const UartRegisters uart = ReadUartRegisters();
+        const std::optional<UartRegisters> read = ReadUartRegisters(kDevice);
+        ASSERT_TRUE(read.has_value());
+        const UartRegisters uart = *read;
         EXPECT_EQ(uart.divisor, kUartClockRate / c.baud);
         EXPECT_EQ(uart.lineControl, LineControlOf(c.size, c.parity, c.twoStopBits));
         if (!c.talk) continue;

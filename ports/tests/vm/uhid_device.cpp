@@ -86,6 +86,17 @@ bool UhidDevice::Send(const void* event, std::size_t size)
     return ::write(m_fd, event, size) == static_cast<ssize_t>(size);
 }
 
+bool UhidDevice::SendInputReport(const Bytes& data)
+{
+    uhid_event event{};
+    event.type = UHID_INPUT2;
+    const std::size_t size = std::min(data.size(), sizeof event.u.input2.data);
+    event.u.input2.size = static_cast<std::uint16_t>(size);
+    std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size), event.u.input2.data);
+    std::lock_guard<std::mutex> guard(m_lock);
+    return !m_unplugged && Send(&event, sizeof event);
+}
+
 void UhidDevice::QueueInputReport(Bytes data)
 {
     std::lock_guard<std::mutex> guard(m_lock);

@@ -44,6 +44,9 @@ public:
 
     // The data of the next input report (without the report number).
     void QueueInputReport(Bytes data);
+    // An input report sent as the device's interrupt endpoint sends one,
+    // unasked (its data, without the report number).
+    bool SendInputReport(const Bytes& data);
     void SetWhenEmpty(WhenEmpty behaviour);
     // The reports received so far, once `count` have come or `wait` has passed.
     std::vector<Received> WaitForOutput(std::size_t count,
