@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "hex_text.h"
 #include "hollet/CxComm.h"
 #include "hollet/CxHid.h"
 
@@ -61,17 +62,6 @@ void Tell(const char* name, const std::string& text = {})
     MoveFileExA(part.c_str(), PeerFile(name).c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-std::string Hex(const Bytes& bytes)
-{
-    std::string text;
-    char digits[4];
-    for (const unsigned char b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
-}
-
 std::vector<std::string> OutputReports()
 {
     std::vector<std::string> lines;
@@ -94,7 +84,7 @@ std::string ReportData(const Bytes& data)
 {
     Bytes report(64, 0);
     std::copy(data.begin(), data.end(), report.begin());
-    return Hex(report);
+    return HexText(report);
 }
 
 // The readers the search finds, in its order.
@@ -174,7 +164,7 @@ TEST_F(WindowsHid, WritesArriveAsReportsOf64Bytes)
 TEST_F(WindowsHid, ReadFetchesTheReadersInputReport)
 {
     const auto give = [](const Bytes& report) {
-        Tell("queue", Hex(report) + "\n");
+        Tell("queue", HexText(report) + "\n");
         return WaitFor([] { return !Exists("queue"); });
     };
     ASSERT_TRUE(give(Counting(64, 0x80)));

@@ -23,6 +23,7 @@
 #include <string>
 #include <thread>
 
+#include "hex_text.h"
 #include "uart_registers.h"
 #include "uhid_device.h"
 
@@ -30,25 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string Hex(const UhidDevice::Bytes& bytes)
-{
-    std::string text;
-    char digits[4];
-    for (const unsigned char b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
-}
-
-UhidDevice::Bytes FromHex(const std::string& text)
-{
-    UhidDevice::Bytes bytes;
-    for (std::size_t i = 0; i + 1 < text.size(); i += 2)
-        bytes.push_back(static_cast<unsigned char>(std::stoul(text.substr(i, 2), nullptr, 16)));
-    return bytes;
-}
 
 // Written whole: a reader of the folder never sees half of it.
 void WriteFile(const fs::path& path, const std::string& text)
@@ -91,12 +73,12 @@ int main(int argc, char** argv)
             if (received.size() > written) {
                 std::ofstream out(folder / "output", std::ios::app);
                 for (; written < received.size(); ++written)
-                    out << Hex(received[written].data) << '\n';
+                    out << HexText(received[written].data) << '\n';
             }
             std::ifstream queue(folder / "queue");
             if (queue) {
                 for (std::string line; std::getline(queue, line);) {
-                    UhidDevice::Bytes report = FromHex(line);
+                    UhidDevice::Bytes report = BytesOfHexText(line);
                     reader->QueueInputReport(report);
                     report.resize(64, 0);  // an interrupt report has its whole length
                     reader->SendInputReport(report);
