@@ -132,7 +132,6 @@ public:
     // in one append: a log control that draws slowly (a themed edit) then
     // draws once for them all, and the window keeps up with the worker.
     void FlushLogBatch();
-    static constexpr std::size_t kMostLinesPerAppend = 500;
     void ClearLog();
     LogView& Log();
 
@@ -239,6 +238,7 @@ private:
     const std::thread::id m_windowThreadId = std::this_thread::get_id();
     WindowThreadCalls m_calls{[this] { m_window->Wake(); }, [this] { FlushLogBatch(); }};
     std::vector<std::string> m_logBatch;  // the window thread's own
+    static constexpr std::size_t kMostLinesPerAppend = 500;
 
     // The bound values (in binding order) that the last exchange towards the
     // members did not reach; putting the members back leaves those controls alone.

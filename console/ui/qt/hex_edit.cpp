@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <algorithm>
 
+#include "edit_change.h"
 #include "quillard/text_encoding.h"
 
 QString FilterHexText(const QString& typed)
@@ -53,20 +54,13 @@ HexEdit::HexEdit(QWidget* parent) : QLineEdit(parent)
 
 void HexEdit::KeepEditWithinRules(const QString& edited)
 {
-    const QString& before = m_shown;
-    // What the change brought in lies between the part both texts begin with
-    // and the part both end with; a character of two halves is never split.
-    qsizetype prefix = 0;
-    const qsizetype shorter = std::min(before.size(), edited.size());
-    while (prefix < shorter && before[prefix] == edited[prefix])
-        ++prefix;
-    if (prefix > 0 && edited[prefix - 1].isHighSurrogate()) --prefix;
-    qsizetype suffix = 0;
-    while (suffix < shorter - prefix &&
-           before[before.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
-        ++suffix;
-    if (suffix > 0 && edited[edited.size() - suffix].isLowSurrogate()) --suffix;
-    const QString brought = edited.mid(prefix, edited.size() - prefix - suffix);
+    const EditChange change = FindEditChange({reinterpret_cast<const char16_t*>(m_shown.utf16()),
+                                              static_cast<std::size_t>(m_shown.size())},
+                                             {reinterpret_cast<const char16_t*>(edited.utf16()),
+                                              static_cast<std::size_t>(edited.size())});
+    const auto prefix = static_cast<qsizetype>(change.start);
+    const auto suffix = edited.size() - prefix - static_cast<qsizetype>(change.length);
+    const QString brought = edited.mid(prefix, static_cast<qsizetype>(change.length));
 
     // A single line: of text brought in with line breaks, the first line.
     QString kept = KeepGbkText(FirstLine(brought));

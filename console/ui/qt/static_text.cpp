@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QStyle>
 #include <algorithm>
 #include <cmath>
 

@@ -48,23 +48,35 @@ BOOL CALLBACK SetControlFont(HWND control, LPARAM font)
 
 }  // namespace
 
-void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate, UINT dpi)
+std::map<HWND, PixelRect> PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate,
+                                              UINT dpi)
 {
-    const auto x = [dpi](int du) { return ScaledToDpi(DialogUnitsToPixelsX(du), dpi); };
-    const auto y = [dpi](int du) { return ScaledToDpi(DialogUnitsToPixelsY(du), dpi); };
+    std::map<HWND, PixelRect> placed;
     HWND control = GetWindow(dialog, GW_CHILD);  // the first made
     for (const DialogItem& item : dialogTemplate.controls) {
         if (!control) break;
-        const int left = x(item.x);
-        const int top = y(item.y);
-        MoveWindow(control, left, top, x(item.x + item.w) - left, y(item.y + item.h) - top, FALSE);
+        const int left = DialogUnitsToPixelsX(item.x);
+        const int top = DialogUnitsToPixelsY(item.y);
+        placed[control] = {left, top, DialogUnitsToPixelsX(item.x + item.w) - left,
+                           DialogUnitsToPixelsY(item.y + item.h) - top};
+        PlaceControl(control, placed[control], dpi);
         control = GetWindow(control, GW_HWNDNEXT);
     }
-    RECT frame{0, 0, x(dialogTemplate.w), y(dialogTemplate.h)};
+    RECT frame{0, 0, ScaledToDpi(DialogUnitsToPixelsX(dialogTemplate.w), dpi),
+               ScaledToDpi(DialogUnitsToPixelsY(dialogTemplate.h), dpi)};
     AdjustWindowRectForDpi(frame, static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE)),
                            static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE)), dpi);
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return placed;
+}
+
+void PlaceControl(HWND control, const PixelRect& rect, UINT dpi, bool redraw)
+{
+    const int left = ScaledToDpi(rect.x, dpi);
+    const int top = ScaledToDpi(rect.y, dpi);
+    MoveWindow(control, left, top, ScaledToDpi(rect.x + rect.w, dpi) - left,
+               ScaledToDpi(rect.y + rect.h, dpi) - top, redraw);
 }
 
 // A line as high as one of 宋体 at 12 pixels, whose characters fill it: the

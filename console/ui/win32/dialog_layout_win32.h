@@ -7,11 +7,18 @@
 
 #include <windows.h>
 
+#include <map>
+
 #include "control_template.h"
+#include "dialog_window.h"
 
 // Places each control of a dialog made from `dialogTemplate` (its children in
-// table order) and sizes the dialog to the template.
-void PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate, UINT dpi);
+// table order) and sizes the dialog to the template; each control's place at
+// 100% display scale.
+std::map<HWND, PixelRect> PlaceDialogControls(HWND dialog, const DialogTemplate& dialogTemplate,
+                                              UINT dpi);
+// A control placed at `rect` (at 100% display scale), scaled to `dpi`.
+void PlaceControl(HWND control, const PixelRect& rect, UINT dpi, bool redraw = false);
 
 HFONT CreateWindowFont(UINT dpi);
 // Monospaced, with │ ─ ┼ two columns wide: the traffic log's.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "dialog_template_win32.h"
+#include "edit_change.h"
 #include "quillard/text_encoding.h"
 
 namespace {
@@ -128,14 +129,6 @@ std::wstring ComposedTextKept(HexEditState& state, HWND edit)
     return kept;
 }
 
-std::wstring TextOf(HWND edit)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // The edit's own handling of a message whose text has been put right
 // already: the change it makes is taken as it is.
 LRESULT CallWithRulesApplied(HexEditState& state, HWND edit, UINT message, WPARAM wParam,
@@ -144,7 +137,7 @@ LRESULT CallWithRulesApplied(HexEditState& state, HWND edit, UINT message, WPARA
     ++state.rulesApplied;
     const LRESULT result = CallWindowProcW(state.original, edit, message, wParam, lParam);
     --state.rulesApplied;
-    state.shown = TextOf(edit);
+    state.shown = WindowText(edit);
     return result;
 }
 
@@ -250,7 +243,7 @@ void MakeHexEdit(HWND edit)
 {
     auto state = std::make_unique<HexEditState>();
     state->original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_WNDPROC));
-    state->shown = TextOf(edit);
+    state->shown = WindowText(edit);
     SetPropW(edit, kStateProperty, state.release());
     SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HexEditProc));
 }
@@ -269,22 +262,12 @@ void KeepHexEditWithinRules(HWND edit)
 {
     HexEditState* state = StateOf(edit);
     if (!state || state->rulesApplied > 0) return;
-    const std::wstring edited = TextOf(edit);
-    const std::wstring& before = state->shown;
-    // What came in lies between the part both texts begin with and the part
-    // both end with; a character of two halves is never split.
-    std::size_t prefix = 0;
-    const std::size_t shorter = std::min(before.size(), edited.size());
-    while (prefix < shorter && before[prefix] == edited[prefix])
-        ++prefix;
-    if (prefix > 0 && IS_HIGH_SURROGATE(edited[prefix - 1])) --prefix;
-    std::size_t suffix = 0;
-    while (suffix < shorter - prefix &&
-           before[before.size() - 1 - suffix] == edited[edited.size() - 1 - suffix])
-        ++suffix;
-    if (suffix > 0 && IS_LOW_SURROGATE(edited[edited.size() - suffix])) --suffix;
-    const std::wstring_view brought =
-        std::wstring_view(edited).substr(prefix, edited.size() - prefix - suffix);
+    const std::wstring edited = WindowText(edit);
+    const EditChange change = FindEditChange(
+        {reinterpret_cast<const char16_t*>(state->shown.data()), state->shown.size()},
+        {reinterpret_cast<const char16_t*>(edited.data()), edited.size()});
+    const std::size_t prefix = change.start;
+    const std::wstring_view brought = std::wstring_view(edited).substr(prefix, change.length);
     const std::size_t rest = edited.size() - brought.size();
     const std::size_t limit = LimitOf(edit);
     const std::wstring kept = WithinRoom(BroughtTextKept(brought), limit > rest ? limit - rest : 0);

@@ -1,7 +1,5 @@
 #include "wide_text_win32.h"
 
-#include <windows.h>
-
 std::wstring Widen(std::string_view utf8)
 {
     if (utf8.empty()) return {};
@@ -20,5 +18,13 @@ std::string Narrow(std::wstring_view wide)
         WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }

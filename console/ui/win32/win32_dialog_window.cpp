@@ -78,16 +78,7 @@ Win32DialogWindow::Win32DialogWindow(const DialogTemplate& dialogTemplate, Dialo
     if (!m_hwnd) return;
     m_dpi = WindowDpi(m_hwnd);
     KeepSystemFromRescalingDialog(m_hwnd);
-    PlaceDialogControls(m_hwnd, dialogTemplate, m_dpi);
-    HWND child = GetWindow(m_hwnd, GW_CHILD);  // in table order, as placed
-    for (const DialogItem& item : dialogTemplate.controls) {
-        if (!child) break;
-        const int left = DialogUnitsToPixelsX(item.x);
-        const int top = DialogUnitsToPixelsY(item.y);
-        m_itemRects[child] = {left, top, DialogUnitsToPixelsX(item.x + item.w) - left,
-                              DialogUnitsToPixelsY(item.y + item.h) - top};
-        child = GetWindow(child, GW_HWNDNEXT);
-    }
+    m_itemRects = PlaceDialogControls(m_hwnd, dialogTemplate, m_dpi);
     for (const DialogItem& item : dialogTemplate.controls) {
         if (item.kind == ControlKind::kHexEdit) MakeHexEdit(Item(item.id));
         if (item.kind == ControlKind::kLogEdit && !m_log)
@@ -122,8 +113,7 @@ void Win32DialogWindow::OnDpiChanged(UINT dpi, const RECT& suggested)
     m_dpi = dpi;
     MakeFonts();
     for (const auto& [control, rect] : m_itemRects)
-        ::MoveWindow(control, Scaled(rect.x), Scaled(rect.y), Scaled(rect.w), Scaled(rect.h),
-                     FALSE);
+        PlaceControl(control, rect, m_dpi);
     SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(m_hwnd, nullptr, TRUE);
@@ -306,11 +296,7 @@ void Win32DialogWindow::AppendSystemMenu(const std::vector<MenuEntry>& entries)
 
 std::string Win32DialogWindow::GetItemText(int id) const
 {
-    HWND control = Item(id);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return Narrow(text);
+    return Narrow(WindowText(Item(id)));
 }
 
 void Win32DialogWindow::SetItemText(int id, std::string_view text)
@@ -355,7 +341,7 @@ void Win32DialogWindow::MoveItem(int id, const PixelRect& rect)
 {
     HWND control = Item(id);
     m_itemRects[control] = rect;
-    ::MoveWindow(control, Scaled(rect.x), Scaled(rect.y), Scaled(rect.w), Scaled(rect.h), TRUE);
+    PlaceControl(control, rect, m_dpi, true);
 }
 
 void Win32DialogWindow::SetFocus(int id)
